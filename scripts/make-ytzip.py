@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Build yt.zip: the yt_dlp package plus a __main__.py, as a zip application.
+
+The bytecode is compiled by the interpreter that runs this script (the one
+that will run the archive) and stored next to each source file, because
+zipimport only looks there. Unchecked-hash pycs skip the timestamp check that
+zip's two-second mtime resolution would otherwise defeat.
+"""
+import argparse
+import os
+import py_compile
+import shutil
+import sys
+import tempfile
+import zipfile
+
+MAIN = """import yt_dlp
+
+if __name__ == '__main__':
+    yt_dlp.main()
+"""
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--source", required=True, help="the yt_dlp package folder")
+    ap.add_argument("--output", required=True)
+    args = ap.parse_args()
+
+    src = os.path.abspath(args.source)
+    if not os.path.isfile(os.path.join(src, "__init__.py")):
+        sys.exit("make-ytzip: %s is not the yt_dlp package; install Debian's yt-dlp" % src)
+
+    out_dir = os.path.dirname(os.path.abspath(args.output))
+    os.makedirs(out_dir, exist_ok=True)
+    fd, tmp = tempfile.mkstemp(prefix=".yt.zip.", dir=out_dir)
+    os.close(fd)
+    try:
+        with tempfile.TemporaryDirectory() as work:
+            with zipfile.ZipFile(tmp, "w", zipfile.ZIP_DEFLATED) as zf:
+                main_py = os.path.join(work, "__main__.py")
+                with open(main_py, "w") as f:
+                    f.write(MAIN)
+                zf.write(main_py, "__main__.py")
+                for root, dirs, files in os.walk(src):
+                    dirs[:] = sorted(d for d in dirs if d not in ("__pycache__", "__pyinstaller"))
+                    for name in sorted(files):
+                        if not name.endswith(".py"):
+                            continue
+                        path = os.path.join(root, name)
+                        rel = os.path.relpath(path, os.path.dirname(src))
+                        zf.write(path, rel)
+                        pyc = os.path.join(work, "c.pyc")
+                        py_compile.compile(
+                            path, cfile=pyc, dfile=rel, doraise=True,
+                            invalidation_mode=py_compile.PycInvalidationMode.UNCHECKED_HASH)
+                        zf.write(pyc, rel + "c")
+        os.chmod(tmp, 0o644)
+        os.replace(tmp, args.output)
+    except BaseException:
+        if os.path.exists(tmp):
+            os.unlink(tmp)
+        raise
+
+
+if __name__ == "__main__":
+    main()

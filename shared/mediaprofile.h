@@ -1,0 +1,40 @@
+#pragma once
+
+#include "shared/mediainfo.h"
+
+#include <QList>
+#include <QMetaType>
+
+namespace Kel {
+
+// A quality of a web video or a conversion preset.
+class MediaProfile : public MediaInfo
+{
+public:
+    // Height and pixel count that stand for the site's ">1080p" label when the
+    // tool gives no width: one pixel more than 1920x1080.
+    static constexpr qint64 AboveFullHdPixels = 1920LL * 1080LL + 1;
+
+    QString toString() const;
+    // The label shown in quality lists: "720P", "1280x536", ">1080P (3D)".
+    QString resolutionString() const;
+    qint64 pixelCount() const;
+
+    bool operator<(const MediaProfile &other) const;
+    bool operator==(const MediaProfile &other) const;
+    bool operator!=(const MediaProfile &other) const { return !(*this == other); }
+
+    QString name = QStringLiteral("");
+    QString url;
+    qint64 size = 0;
+    QString description = QStringLiteral("");
+    bool sameAsSource = false;
+    bool autoResolution = false;
+    bool autoBitRate = false;
+};
+
+using MediaProfileList = QList<MediaProfile>;
+
+} // namespace Kel
+
+Q_DECLARE_METATYPE(Kel::MediaProfile)
