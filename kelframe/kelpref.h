@@ -2,10 +2,15 @@
 
 #include "kelframe/kelframeglobal.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QVariant>
 
 class QSettings;
+
+namespace Kel {
+KELFRAME_EXPORT void setFolderRoot(const QString &root);
+}
 
 // The preference store: user settings in an INI file in the user's
 // configuration folder. Usable without a window system.
@@ -30,6 +35,15 @@ public:
     void remove(const QString &key);
     void sync();
     QString fileName() const;
+    // Every key in the store.
+    QStringList allKeys() const;
+    bool contains(const QString &key) const;
+    // Points the store at another INI file (the default file when empty),
+    // writing the pending changes of the current one first.
+    void setFile(const QString &iniFile);
+    // The copy of the file's original content that was kept when the file
+    // turned out to be corrupt at opening; empty when nothing was kept.
+    QString corruptCopy() const;
 
     QString company_root_key() const;
     QString product_key() const;
@@ -37,8 +51,17 @@ public:
     // The program's own directory.
     QString appDir() const;
     void setTanslucentWhenSkin(bool on);
+    bool translucentWhenSkin() const;
 
 private:
+    friend void Kel::setFolderRoot(const QString &root);
+    // The folder root moved: the process-wide store follows its default file.
+    static void defaultFileChanged();
+    void open(const QString &iniFile);
+
+    mutable QMutex m_mutex;
     QSettings *m_settings = nullptr;
+    bool m_followsDefault = false;
+    QString m_corruptCopy;
     bool m_translucentWhenSkin = false;
 };

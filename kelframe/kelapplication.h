@@ -1,0 +1,93 @@
+#pragma once
+
+#include "kelframe/kelframeglobal.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QStringList>
+
+class KelPref;
+class KelSingleInstance;
+class QTranslator;
+
+// The program's application object: single instance per user, translations,
+// the preference store and the command line.
+class KELFRAME_EXPORT KelApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    // id names the application for the single-instance check when it is not
+    // empty; isRunning() takes the identifier otherwise.
+    KelApplication(const QString &id, int &argc, char **argv);
+    ~KelApplication() override;
+
+    static KelApplication *instance();
+
+    // The framework version the program was written for; a program asking
+    // for a newer framework than this one gets a logged warning.
+    void setKelframeVersion(int version);
+    int kelframeVersion() const;
+
+    // True when every file the program needs in its "conf" folder is
+    // present and readable.
+    bool checkIntegrality() const;
+    static bool checkIntegrality(const QString &appDir);
+    static QStringList requiredConfFiles();
+
+    // Qt's own translations and the program's ("<appDir>/translations/
+    // marlin_<language>.qm") for languageName(); true when the program's
+    // file was found.
+    bool installTranslators();
+    // The user-interface language: the store's "kelframe/language" value,
+    // else the system's.
+    QString languageName() const;
+
+    // Names the application after the product and opens the preference
+    // store: over prefFile when given, else the user's default file.
+    bool initCfg(const char *prefFile, bool loadPref);
+
+    // Serves "--help" and "--version" (true: served, the program ends with
+    // cmdLineExitCode() and shows no window) and remembers a page address
+    // argument for startUrl(). A wrong option is reported and served too.
+    bool processCmdLine(int argc, char **argv);
+    int cmdLineExitCode() const;
+    QString startUrl() const;
+
+    // True when another live instance holds id; that instance is then sent
+    // startUrl() (empty: just show yourself) before this returns.
+    bool isRunning(const QString &id);
+    bool isRunning();
+    bool sendMessage(const QString &message, int timeoutMs = 5000);
+
+    void setMainWindow(QWidget *window);
+    QWidget *mainWindow() const;
+    // window is raised and activated when a later start sends a message
+    // and activateOnMessage is true.
+    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
+    QWidget *activationWindow() const;
+
+    // The process-wide preference store.
+    KelPref *pref() const;
+
+public slots:
+    // Shows, un-minimises, raises and activates the activation window.
+    void activateWindow();
+
+signals:
+    void messageReceived(const QString &message);
+    // A later start was given this page address.
+    void openUrlRequested(const QString &url);
+
+private:
+    void onMessageReceived(const QString &message);
+
+    QString m_id;
+    KelSingleInstance *m_singleInstance = nullptr;
+    QPointer<QWidget> m_mainWindow;
+    QPointer<QWidget> m_activationWindow;
+    bool m_activateOnMessage = false;
+    int m_kelframeVersion = 0;
+    int m_cmdLineExitCode = 0;
+    QString m_startUrl;
+    QList<QTranslator *> m_translators;
+};
