@@ -19,6 +19,8 @@ public:
     qint64 duration = 0;
     // Set by the file extractor when the probe succeeded.
     bool probed = false;
+    // Set by the file extractor when the file holds a readable subtitle stream.
+    bool hasSubtitles = false;
 };
 
 } // namespace Kel

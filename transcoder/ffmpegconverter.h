@@ -1,0 +1,57 @@
+#pragma once
+
+#include "transcoder/ffmpegprogressparser.h"
+#include "transcoder/mediaconverter.h"
+
+#include <QProcess>
+#include <QStringList>
+
+namespace Kel {
+
+// Converts one file by running ffmpeg; progress comes from ffmpeg's error
+// output, pausing stops the ffmpeg process without ending it.
+class ffmpegConverter final : public MediaConverter
+{
+    Q_OBJECT
+
+public:
+    explicit ffmpegConverter(QObject *parent = nullptr);
+    // Ends a running ffmpeg and removes its unfinished target.
+    ~ffmpegConverter() override;
+
+    // The program and arguments of the last conversion started.
+    QString program() const { return programPath; }
+    QStringList arguments() const { return programArguments; }
+    bool isPaused() const { return paused; }
+
+public slots:
+    void convert(Kel::ConvertJob job) override;
+    bool pause() override;
+    bool resume() override;
+    void cancel() override;
+    void clear() override;
+
+private slots:
+    void ffmpegReadOutputData();
+    void ffFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void ffProcessError(QProcess::ProcessError error);
+    void ffReadError();
+
+private:
+    void stopProcess();
+    void removeTarget();
+    void reportErrorLater(qint32 code);
+
+    QProcess process;
+    QString source;
+    QString target;
+    QString programPath;
+    QStringList programArguments;
+    double duration = 0.0;
+    bool paused = false;
+    bool succeeded = false;
+    bool canceled = false;
+    FfmpegProgressParser parser;
+};
+
+} // namespace Kel

@@ -1,0 +1,94 @@
+#include "transcoder/ffmpegprogressparser.h"
+
+#include <QRegularExpression>
+
+namespace Kel {
+
+namespace {
+
+bool isProgressLine(const QString &line)
+{
+    return line.contains(QLatin1String("time=")) && line.contains(QLatin1String("bitrate="));
+}
+
+// Output without any line end is not ffmpeg's; do not let it grow without bound.
+constexpr int MaxPending = 64 * 1024;
+
+} // namespace
+
+double FfmpegProgressParser::feed(const QByteArray &chunk)
+{
+    pending += chunk;
+    const int end = qMax(pending.lastIndexOf('\n'), pending.lastIndexOf('\r'));
+    if (end < 0) {
+        if (pending.size() > MaxPending)
+            pending.clear();
+        return -1;
+    }
+
+    const QString text = QString::fromLocal8Bit(pending.constData(), end + 1);
+    pending.remove(0, end + 1);
+
+    static const QRegularExpression lineEnd(QStringLiteral("(\\n|\\r|\\r\\n)"));
+    const QStringList lines = text.split(lineEnd, Qt::SkipEmptyParts);
+
+    double position = -1;
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (isProgressLine(*it)) {
+            position = parseTime(*it);
+            break;
+        }
+    }
+    for (const QString &line : lines) {
+        const QString message = line.trimmed();
+        if (message.isEmpty() || isProgressLine(message))
+            continue;
+        messages.append(message);
+        if (messages.size() > MaxMessages)
+            messages.removeFirst();
+    }
+    return position;
+}
+
+double FfmpegProgressParser::parseTime(const QString &line)
+{
+    if (!isProgressLine(line))
+        return -1;
+    const int start = line.indexOf(QLatin1String("time=")) + 5;
+    if (line.mid(start, 1) == QLatin1String("-"))
+        return -1;
+    int stop = line.indexOf(QLatin1Char(' '), start);
+    if (stop < 0)
+        stop = line.size();
+    const QStringList parts = line.mid(start, stop - start).split(QLatin1Char(':'));
+    if (parts.size() != 3)
+        return -1;
+
+    bool ok = false;
+    const int hours = parts.at(0).toInt(&ok);
+    if (!ok || hours < 0)
+        return -1;
+    const int minutes = parts.at(1).toInt(&ok);
+    if (!ok || minutes < 0)
+        return -1;
+    const double seconds = parts.at(2).toDouble(&ok);
+    if (!ok || seconds < 0)
+        return -1;
+    return hours * 3600.0 + minutes * 60.0 + seconds;
+}
+
+qint64 FfmpegProgressParser::percent(double position, double duration)
+{
+    if (duration <= 0 || position < 0)
+        return -1;
+    const double value = position * 100.0 / duration;
+    return value < 100 ? qint64(value) : -1;
+}
+
+void FfmpegProgressParser::reset()
+{
+    pending.clear();
+    messages.clear();
+}
+
+} // namespace Kel

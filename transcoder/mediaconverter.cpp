@@ -1,0 +1,9 @@
+#include "transcoder/mediaconverter.h"
+
+namespace Kel {
+
+MediaConverter::MediaConverter(QObject *parent) : QObject(parent) {}
+
+MediaConverter::~MediaConverter() = default;
+
+} // namespace Kel

@@ -1,0 +1,3 @@
+#include "transcoder/transcoderlog.h"
+
+Q_LOGGING_CATEGORY(lcTranscoder, "marlin.transcoder", QtInfoMsg)
