@@ -325,7 +325,6 @@ bool PuxOutputParser::parseWebMediaInfo(const QString &output, WebMediaInfo &inf
 
     const Json::Value &subtitles = root["subtitles"];
     if (root.isMember("subtitles") && !subtitles.isNull()) {
-        info.subtitlesDeclared = true;
         QStringList languages;
         if (subtitles.isObject()) {
             for (const std::string &member : subtitles.getMemberNames()) {
@@ -335,6 +334,8 @@ bool PuxOutputParser::parseWebMediaInfo(const QString &output, WebMediaInfo &inf
             }
         }
         info.subtitleLanguages = languages;
+        // The tool lists an empty "subtitles" for pages without any.
+        info.subtitlesDeclared = !languages.isEmpty();
     }
     return true;
 }
