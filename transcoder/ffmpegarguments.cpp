@@ -86,6 +86,9 @@ QStringList FfmpegArguments::build(const ConvertJob &job, const QList<SubtitleSt
         args << FrameGeometry::compute(target, job.sourceInfo.resolution, job.sourceInfo.aspect).arguments();
     }
 
+    // The input limit does not reach encoded subtitles; this one ends every stream.
+    if (job.durationLimit > 0)
+        args << QStringLiteral("-t") << QString::number(job.durationLimit);
     args << QStringLiteral("-y") << job.target;
     return args;
 }

@@ -11,6 +11,19 @@ bool isProgressLine(const QString &line)
     return line.contains(QLatin1String("time=")) && line.contains(QLatin1String("bitrate="));
 }
 
+// ffmpeg's version banner says nothing about a failure.
+bool isBannerLine(const QString &line)
+{
+    static const char *const prefixes[] = {"ffmpeg version", "built with", "configuration:", "libavutil",
+                                           "libavcodec", "libavformat", "libavdevice", "libavfilter",
+                                           "libswscale", "libswresample", "libpostproc"};
+    for (const char *prefix : prefixes) {
+        if (line.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+    return false;
+}
+
 // Output without any line end is not ffmpeg's; do not let it grow without bound.
 constexpr int MaxPending = 64 * 1024;
 
@@ -41,7 +54,7 @@ double FfmpegProgressParser::feed(const QByteArray &chunk)
     }
     for (const QString &line : lines) {
         const QString message = line.trimmed();
-        if (message.isEmpty() || isProgressLine(message))
+        if (message.isEmpty() || isProgressLine(message) || isBannerLine(message))
             continue;
         messages.append(message);
         if (messages.size() > MaxMessages)

@@ -18,6 +18,7 @@ private slots:
     void lineEndSplitAcrossChunks();
     void chunkWithoutProgress();
     void messagesKeepTheLatestLines();
+    void bannerIsNoMessage();
     void resetForgetsPendingText();
 };
 
@@ -111,6 +112,14 @@ void TestFfmpegProgress::messagesKeepTheLatestLines()
     QVERIFY(messages.size() < 40);
     QCOMPARE(messages.last(), QStringLiteral("in.mp4: Invalid data found when processing input"));
     QCOMPARE(messages.at(messages.size() - 2), QStringLiteral("line 39"));
+}
+
+void TestFfmpegProgress::bannerIsNoMessage()
+{
+    FfmpegProgressParser parser;
+    parser.feed("ffmpeg version 5.1.9 Copyright (c) 2000-2026\n  built with gcc 12\n  configuration: --prefix=/usr\n"
+                "  libavutil      57. 28.100 / 57. 28.100\n/tmp/x.mp4: Invalid data found when processing input\n");
+    QCOMPARE(parser.lastMessages(), QStringList{"/tmp/x.mp4: Invalid data found when processing input"});
 }
 
 void TestFfmpegProgress::resetForgetsPendingText()
