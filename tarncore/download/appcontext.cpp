@@ -1,0 +1,101 @@
+#include "tarncore/download/appcontext.h"
+
+#include "kelframe/kelfolders.h"
+#include "kelframe/kelpref.h"
+#include "kelframe/kelproductinfo.h"
+#include "shared/keltext.h"
+#include "shared/toollocator.h"
+
+namespace Tarn {
+
+namespace {
+
+QString &appDirOverride()
+{
+    static QString dir;
+    return dir;
+}
+
+QString shareUrl(QChar type)
+{
+    const QString page = KelProductInfo::value(QString::fromLatin1(KelProductInfo::ShareUrlKey));
+    if (page.isEmpty())
+        return QString();
+    return QStringLiteral("%1&type=%2").arg(page, type);
+}
+
+} // namespace
+
+QString AppContext::getAppDir()
+{
+    if (!appDirOverride().isEmpty())
+        return appDirOverride();
+    return Kel::Text::removeTrailingSlash(Kel::ToolLocator::applicationDir());
+}
+
+QString AppContext::getAppResourceDir()
+{
+    return QStringLiteral("%1/resource").arg(getAppDir());
+}
+
+QString AppContext::getFontsDir()
+{
+    return QStringLiteral("%1/fonts").arg(getAppDir());
+}
+
+QString AppContext::getAppConfDir()
+{
+    return QStringLiteral("%1/conf").arg(getAppDir());
+}
+
+QString AppContext::getAppDataDir()
+{
+    return Kel::Text::removeTrailingSlash(Kel::appDataPath());
+}
+
+QString AppContext::getTempDir()
+{
+    return Kel::Text::removeTrailingSlash(Kel::tempPath());
+}
+
+QString AppContext::getUserVideoDir()
+{
+    return Kel::Text::removeTrailingSlash(Kel::videoPath());
+}
+
+QString AppContext::getProductKey()
+{
+    return KelPref::instance()->product_key();
+}
+
+QString AppContext::getProductName()
+{
+    return KelPref::instance()->product_name();
+}
+
+QString AppContext::getCompanyKey()
+{
+    return KelPref::instance()->company_root_key();
+}
+
+QString AppContext::getShareUrl_f()
+{
+    return shareUrl(QLatin1Char('f'));
+}
+
+QString AppContext::getShareUrl_t()
+{
+    return shareUrl(QLatin1Char('t'));
+}
+
+QString AppContext::getShareUrl_g()
+{
+    return shareUrl(QLatin1Char('g'));
+}
+
+void AppContext::setAppDirOverride(const QString &dir)
+{
+    appDirOverride() = Kel::Text::removeTrailingSlash(dir);
+}
+
+} // namespace Tarn
