@@ -1,0 +1,10 @@
+#include "tarncore/task/progressedtask.h"
+
+namespace Kel {
+
+ProgressedTask::ProgressedTask(TaskPool *pool)
+    : Task(pool)
+{
+}
+
+} // namespace Kel
