@@ -3,10 +3,13 @@
 #include "support/testhttplistener.h"
 #include "support/testhttpserverstate.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
 #include <QMetaObject>
-#include <QThread>
+
+#include <condition_variable>
+#include <mutex>
 
 QByteArray TestHttpServer::Request::header(const QByteArray &name) const
 {
@@ -38,53 +41,69 @@ TestHttpServer::~TestHttpServer()
 
 bool TestHttpServer::start(const QString &rootDir, quint16 port)
 {
-    if (m_thread)
+    if (m_thread.joinable())
         return false;
     // Settings made before start() stay in force.
     m_state->setRootDir(rootDir.isEmpty() ? QString() : QFileInfo(rootDir).absoluteFilePath());
 
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("TestHttpServer"));
-    m_thread->start();
-    m_listener = new TestHttpListener(m_state);
-    m_listener->moveToThread(m_thread);
+    struct Startup
+    {
+        std::mutex mutex;
+        std::condition_variable ready;
+        bool done = false;
+        bool listening = false;
+        quint16 port = 0;
+        QEventLoop *loop = nullptr;
+    } startup;
 
-    bool listening = false;
-    quint16 boundPort = 0;
-    TestHttpListener *listener = m_listener;
-    QMetaObject::invokeMethod(
-        listener,
-        [listener, port, &listening, &boundPort] {
-            listening = listener->listen(port);
-            boundPort = listener->port();
-        },
-        Qt::BlockingQueuedConnection);
-    if (!listening) {
-        stop();
+    std::shared_ptr<TestHttpServerState> state = m_state;
+    m_thread = std::thread([state, port, &startup] {
+        QEventLoop loop; // also gives this thread its event dispatcher
+        auto listener = std::make_unique<TestHttpListener>(state);
+        const bool listening = listener->listen(port);
+        {
+            const std::lock_guard<std::mutex> lock(startup.mutex);
+            startup.done = true;
+            startup.listening = listening;
+            startup.port = listener->port();
+            startup.loop = listening ? &loop : nullptr;
+            // Under the lock: once it is released the waiting start() may
+            // return and destroy startup.
+            startup.ready.notify_one();
+        }
+        if (!listening)
+            return;
+        loop.exec();
+        // Every connection and socket goes with the listener, in this thread.
+        listener.reset();
+    });
+
+    std::unique_lock<std::mutex> lock(startup.mutex);
+    startup.ready.wait(lock, [&startup] { return startup.done; });
+    if (!startup.listening) {
+        lock.unlock();
+        m_thread.join();
         return false;
     }
-    m_port = boundPort;
+    m_loop = startup.loop;
+    m_port = startup.port;
     return true;
 }
 
 void TestHttpServer::stop()
 {
-    if (!m_thread)
+    if (!m_thread.joinable())
         return;
-    TestHttpListener *listener = m_listener;
-    // Deleted in its own thread, with every connection and socket under it.
-    QMetaObject::invokeMethod(listener, [listener] { delete listener; }, Qt::BlockingQueuedConnection);
-    m_listener = nullptr;
-    m_thread->quit();
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    // Queued: runs in the server thread, even if its loop has not started yet.
+    QMetaObject::invokeMethod(m_loop, "quit", Qt::QueuedConnection);
+    m_thread.join();
+    m_loop = nullptr;
     m_port = 0;
 }
 
 bool TestHttpServer::isRunning() const
 {
-    return m_thread != nullptr;
+    return m_thread.joinable();
 }
 
 quint16 TestHttpServer::port() const

@@ -1,6 +1,5 @@
 #include "support/testhttpserverstate.h"
 
-#include <QMutexLocker>
 
 namespace {
 
@@ -30,13 +29,13 @@ bool isGlobal(const QString &pattern)
 
 QString TestHttpServerState::rootDir() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     return m_rootDir;
 }
 
 void TestHttpServerState::setRootDir(const QString &rootDir)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_rootDir = rootDir;
 }
 
@@ -52,7 +51,7 @@ void TestHttpServerState::setBandwidthLimit(qint64 bytesPerSecond)
 
 void TestHttpServerState::setFault(const QString &pathPattern, const TestHttpServer::Fault &fault)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     for (FaultRule &rule : m_faults) {
         if (rule.pattern == pathPattern) {
             rule.fault = fault;
@@ -64,19 +63,19 @@ void TestHttpServerState::setFault(const QString &pathPattern, const TestHttpSer
 
 void TestHttpServerState::clearFault(const QString &pathPattern)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_faults.removeIf([&](const FaultRule &rule) { return rule.pattern == pathPattern; });
 }
 
 void TestHttpServerState::clearFaults()
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_faults.clear();
 }
 
 std::optional<TestHttpServer::Fault> TestHttpServerState::takeFault(const QString &path)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     int found = -1;
     // Specific patterns first, in order of setting; the global one last.
     for (int pass = 0; pass < 2 && found < 0; ++pass) {
@@ -107,19 +106,19 @@ std::optional<TestHttpServer::Fault> TestHttpServerState::takeFault(const QStrin
 
 void TestHttpServerState::setResponse(const QString &path, const TestHttpServer::Response &response)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_responses.insert(path, response);
 }
 
 void TestHttpServerState::removeResponse(const QString &path)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_responses.remove(path);
 }
 
 std::optional<TestHttpServer::Response> TestHttpServerState::response(const QString &path) const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     const auto it = m_responses.constFind(path);
     if (it == m_responses.constEnd())
         return std::nullopt;
@@ -128,19 +127,19 @@ std::optional<TestHttpServer::Response> TestHttpServerState::response(const QStr
 
 void TestHttpServerState::addRewrite(const QRegularExpression &pattern, const QString &replacement)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_rewrites.append({pattern, replacement});
 }
 
 void TestHttpServerState::clearRewrites()
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_rewrites.clear();
 }
 
 QByteArray TestHttpServerState::rewrite(const QByteArray &target) const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     const QString text = QString::fromLatin1(target);
     for (const Rewrite &rule : m_rewrites) {
         if (rule.pattern.match(text).hasMatch()) {
@@ -154,14 +153,14 @@ QByteArray TestHttpServerState::rewrite(const QByteArray &target) const
 
 int TestHttpServerState::logRequest(const TestHttpServer::Request &request)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_log.append(request);
     return m_logOffset + int(m_log.size()) - 1;
 }
 
 void TestHttpServerState::setRequestStatus(int index, int status)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     const int i = index - m_logOffset;
     if (i >= 0 && i < m_log.size())
         m_log[i].status = status;
@@ -169,13 +168,13 @@ void TestHttpServerState::setRequestStatus(int index, int status)
 
 QList<TestHttpServer::Request> TestHttpServerState::requests() const
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     return m_log;
 }
 
 void TestHttpServerState::clearRequests()
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard<std::mutex> lock(m_mutex);
     m_logOffset += int(m_log.size());
     m_log.clear();
 }

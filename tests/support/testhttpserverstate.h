@@ -3,14 +3,15 @@
 #include "support/testhttpserver.h"
 
 #include <QHash>
-#include <QMutex>
 
 #include <atomic>
+#include <mutex>
 #include <optional>
 
 // What the test's thread and the server thread share: configuration set by
 // the test and the request log written by the server. Every member function
-// is thread-safe.
+// is thread-safe. Standard mutexes rather than Qt's, so that ThreadSanitizer
+// sees the ordering they create.
 struct TestHttpServerState
 {
     QString rootDir() const;
@@ -59,7 +60,7 @@ private:
     std::atomic<qint64> m_bandwidthLimit{0};
     std::atomic<int> m_connections{0};
 
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QString m_rootDir;
     QList<FaultRule> m_faults;
     QHash<QString, TestHttpServer::Response> m_responses;

@@ -108,6 +108,7 @@ private slots:
     void getAndHead_data();
     void getAndHead();
     void largeFileStreamsIntact();
+    void hugeFileStreamedNotLoaded();
     void ranges_data();
     void ranges();
     void keepAliveReusesConnection();
@@ -243,6 +244,50 @@ void TestHttpServerTest::largeFileStreamsIntact()
     QCOMPARE(got.body.size(), m_big.size());
     QCOMPARE(QCryptographicHash::hash(got.body, QCryptographicHash::Sha1),
              QCryptographicHash::hash(m_big, QCryptographicHash::Sha1));
+}
+
+// Peak resident memory of this process, in KiB.
+static qint64 peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+void TestHttpServerTest::hugeFileStreamedNotLoaded()
+{
+    // A sparse 100 MiB file: quick to make, and the server must stream it.
+    const qint64 size = 100 * 1024 * 1024;
+    const QString path = QDir(m_root.path()).filePath(QStringLiteral("huge.bin"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(size));
+    }
+    const qint64 peakBefore = peakResidentKiB();
+
+    QNetworkReply *reply = get(QStringLiteral("/huge.bin"));
+    reply->setReadBufferSize(1024 * 1024);
+    qint64 received = 0;
+    connect(reply, &QIODevice::readyRead, this, [&] { received += reply->readAll().size(); });
+    QSignalSpy finished(reply, &QNetworkReply::finished);
+    QVERIFY(finished.wait(60000));
+    received += reply->readAll().size();
+    QCOMPARE(reply->error(), QNetworkReply::NoError);
+    QCOMPARE(received, size);
+    delete reply;
+    QFile::remove(path);
+
+#if !defined(__SANITIZE_ADDRESS__)
+    // (AddressSanitizer keeps freed memory in quarantine, so peaks mean nothing there.)
+    const qint64 growthKiB = peakResidentKiB() - peakBefore;
+    QVERIFY2(growthKiB < 40 * 1024, qPrintable(QStringLiteral("peak memory grew by %1 KiB").arg(growthKiB)));
+#endif
 }
 
 void TestHttpServerTest::ranges_data()
@@ -452,13 +497,24 @@ void TestHttpServerTest::closeAfterBytes()
     fault.closeAfterBytes = 100000;
     m_server.setFault(QStringLiteral("/big.bin"), fault);
 
+    // On the wire: the full length announced, then exactly that many bytes, then the end.
+    const QByteArray raw = rawExchange(m_server.port(), "GET /big.bin HTTP/1.1\r\n\r\n");
+    const qsizetype bodyStart = raw.indexOf("\r\n\r\n") + 4;
+    QVERIFY(bodyStart > 4);
+    QCOMPARE(rawStatus(raw), 200);
+    QVERIFY(raw.left(bodyStart).contains("\r\nContent-Length: " + QByteArray::number(kBigSize) + "\r\n"));
+    QVERIFY(raw.left(bodyStart).contains("\r\nConnection: close\r\n"));
+    QCOMPARE(raw.size() - bodyStart, 100000);
+    QVERIFY(raw.mid(bodyStart) == m_big.left(100000));
+
+    // QNetworkAccessManager (6.4) does not always flag such a body as an
+    // error, so a client has to compare what it got with Content-Length.
     QNetworkReply *reply = get(QStringLiteral("/big.bin"));
     QByteArray received;
     connect(reply, &QIODevice::readyRead, this, [&] { received += reply->readAll(); });
     const Fetched got = finish(reply, 30000);
     received += got.body;
     QVERIFY(got.finished);
-    QVERIFY2(got.error != QNetworkReply::NoError, "a body cut short must not look complete");
     QCOMPARE(got.header("Content-Length").toLongLong(), kBigSize);
     QCOMPARE(received.size(), 100000);
     QVERIFY(received == m_big.left(100000));
