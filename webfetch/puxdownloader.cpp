@@ -496,9 +496,13 @@ void PuxDownloader::removeTemporaryFiles()
             QStringList patterns;
             for (const QString &base : qAsConst(tempBaseNames))
                 patterns += base + PuxRuntime::TempMarker + QLatin1Char('*');
+            // The merged file shares the names; it goes only with clear().
             const QDir dir(destDir);
-            for (const QString &name : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System))
-                QFile::remove(dir.filePath(name));
+            const QString merged = QFileInfo(mergeOutput).fileName();
+            for (const QString &name : dir.entryList(patterns, QDir::Files | QDir::Hidden | QDir::System)) {
+                if (mergeOutput.isEmpty() || name != merged)
+                    QFile::remove(dir.filePath(name));
+            }
         }
     }
     if (!videoFile.isEmpty())

@@ -199,8 +199,12 @@ bool parseFormat(const Json::Value &element, const QString &description, MediaPr
 
     // An audio stream: named so, or with sound and no picture. The tool marks
     // some audio-only streams with a video codec of "none" and no audio codec.
+    // An unnamed video codec with a frame size is a picture the tool did not
+    // identify (plain files of other sites), not the lack of one.
+    const bool hasFrameSize = integerMember(element, "width", -1) > 0 || integerMember(element, "height", -1) > 0;
+    const bool pictureUnknown = vcodec.isEmpty() && !hasFrameSize;
     const bool audioOnly = note.contains(QLatin1String("dash audio"))
-        || (!acodec.isEmpty() && !noAudio && (vcodec.isEmpty() || noVideo)) || (noVideo && acodec.isEmpty());
+        || (!acodec.isEmpty() && !noAudio && (pictureUnknown || noVideo)) || (noVideo && acodec.isEmpty());
 
     if (audioOnly) {
         bitRate = integerMember(element, "abr", 0);

@@ -93,6 +93,7 @@ private slots:
     // Audio and separated streams
     void audioAndDashDetection();
     void audioBitRateForms();
+    void audioWithoutPicture();
     void neitherVideoNorAudioIsLeftOut();
     // Resolution texts
     void resolutionTexts_data();
@@ -163,7 +164,7 @@ void TestPuxOutputParser::audioAndDashDetection()
     QStringList names;
     for (const MediaProfile &p : info.profiles)
         names += p.name;
-    QCOMPARE(names, QStringList({"22", "84", "247", "242", "134", "136", "233", "139", "140", "251"}));
+    QCOMPARE(names, QStringList({"22", "mp3", "84", "247", "242", "134", "136", "233", "139", "140", "251"}));
 
     const MediaProfile *opus = findProfile(info, "251");
     QVERIFY(opus);
@@ -238,6 +239,20 @@ void TestPuxOutputParser::audioBitRateForms()
     QVERIFY(unknown->dash);
     QVERIFY(unknown->qualityLabel.isEmpty());
     QCOMPARE(unknown->aBitRate, 0);
+}
+
+void TestPuxOutputParser::audioWithoutPicture()
+{
+    PARSE_OWN(info, "stream-kinds.json");
+    // No video codec named and no frame size: sound only.
+    const MediaProfile *mp3 = findProfile(info, "mp3");
+    QVERIFY(mp3);
+    QCOMPARE(mp3->type, Kel::Audio);
+    QCOMPARE(mp3->qualityLabel, QStringLiteral("192K"));
+    // No video codec named but a frame size: a picture with its sound.
+    PARSE_OWN(site, "local-site-progressive.json");
+    QCOMPARE(findProfile(site, "240p")->type, Kel::Video);
+    QVERIFY(!findProfile(site, "240p")->dash);
 }
 
 void TestPuxOutputParser::neitherVideoNorAudioIsLeftOut()
@@ -426,7 +441,7 @@ void TestPuxOutputParser::localSiteProgressive()
         const char *format;
         const char *shown;
     } expected[] = {
-        {"240p", QSize(320, 240), "MP4", "320x240"},
+        {"240p", QSize(426, 240), "MP4", "240P"},
         {"360p", QSize(640, 360), "MP4", "360P"},
         {"540p", QSize(960, 540), "WEBM", "540P"},
     };
