@@ -24,6 +24,15 @@ namespace {
 // How long cancel() waits for a killed ffmpeg to be gone.
 constexpr int KillWaitMs = 5000;
 
+bool isSameFile(const QString &a, const QString &b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.absoluteFilePath() == second.absoluteFilePath())
+        return true;
+    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}
+
 } // namespace
 
 ffmpegConverter::ffmpegConverter(QObject *parent) : MediaConverter(parent)
@@ -75,6 +84,14 @@ void ffmpegConverter::convert(ConvertJob job)
     }
     if (job.durationLimit > 0 && (duration <= 0 || double(job.durationLimit) < duration))
         duration = double(job.durationLimit);
+
+    // ffmpeg would overwrite the source, and a failure would then remove it.
+    if (isSameFile(source, target)) {
+        KEL_ERROR("The target is the source itself: %s", qPrintable(source));
+        target.clear();
+        reportErrorLater(ConverterFailed);
+        return;
+    }
 
     job.profile.aSampleRate = EncoderSupport::sampleRate(job.profile.aCodec, job.profile.aSampleRate);
     programArguments = FfmpegArguments::build(job, subtitles);
@@ -149,7 +166,7 @@ void ffmpegConverter::stopProcess()
 
 void ffmpegConverter::removeTarget()
 {
-    if (target.isEmpty() || !QFileInfo::exists(target))
+    if (target.isEmpty() || !QFileInfo::exists(target) || isSameFile(source, target))
         return;
     if (QFile::remove(target)) {
         KEL_DEBUG("remove converting file %s ", qPrintable(target));

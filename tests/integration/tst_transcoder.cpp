@@ -129,6 +129,7 @@ private slots:
     void clearKeepsAFinishedTarget();
     void corruptSourceEndsInError();
     void crashedConverterIsReported();
+    void targetThatIsTheSourceIsRefused();
     void converterThatCannotStartIsReported();
 
 private:
@@ -629,6 +630,29 @@ void TestTranscoder::crashedConverterIsReported()
     QCOMPARE(failed.first().first().toInt(), int(MediaConverter::ConverterCrashed));
     QVERIFY(finished.isEmpty());
     QVERIFY(!QFileInfo::exists(job.target));
+}
+
+void TestTranscoder::targetThatIsTheSourceIsRefused()
+{
+    QVERIFY(QFile::copy(media("av.mp4"), media("own.mp4")));
+    QVERIFY(QFile::link(media("own.mp4"), media("own-link.mp4")));
+    const QByteArray before = TestTools::probeStreams(media("own.mp4")).formatName.toUtf8();
+    const qint64 size = QFileInfo(media("own.mp4")).size();
+
+    for (const QString &target : {media("own.mp4"), media("own-link.mp4"), dir.path() + QStringLiteral("/out/../own.mp4")}) {
+        ConvertJob job = makeJob("own.mp4", profile("MP4", "libx264", "aac", QSize(320, 240)), "unused.mp4");
+        job.target = target;
+        QScopedPointer<MediaConverter> converter(MediaConverterFactory::instance()->createConverter());
+        QSignalSpy failed(converter.data(), &MediaConverter::error);
+        QSignalSpy finished(converter.data(), &MediaConverter::finished);
+        converter->convert(job);
+        QVERIFY(failed.wait(30000));
+        QCOMPARE(failed.first().first().toInt(), int(MediaConverter::ConverterFailed));
+        converter->clear();
+        QVERIFY(finished.isEmpty());
+        QCOMPARE(QFileInfo(media("own.mp4")).size(), size);
+    }
+    QCOMPARE(TestTools::probeStreams(media("own.mp4")).formatName.toUtf8(), before);
 }
 
 void TestTranscoder::converterThatCannotStartIsReported()
