@@ -143,6 +143,7 @@ bool KelApplication::processCmdLine(int argc, char **argv)
                                  QStringLiteral("[url]"));
 
     m_cmdLineExitCode = 0;
+    m_startUrl.clear();
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s\n\n%s", qUtf8Printable(parser.errorText()), qUtf8Printable(parser.helpText()));
         std::fflush(stderr);
