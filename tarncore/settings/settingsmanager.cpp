@@ -124,6 +124,15 @@ QString looseText(const Json::Value &value)
     return QString();
 }
 
+// A text setting; an unquoted comma in a hand-edited file makes the store
+// return a list, which is joined back.
+QString textValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
 bool flagMember(const Json::Value &value)
 {
     if (value.isBool())
@@ -218,7 +227,7 @@ QString SettingsManager::getPreferredQualityFormat()
         QString defaultFormat = getMediaInfoDict().getWebMediaFormatSupport().getDefaultFormat();
         if (defaultFormat.isEmpty())
             defaultFormat = FallbackPreferredFormat;
-        const QString stored = getRegistryValue(PreferredFormatKey, defaultFormat).toString();
+        const QString stored = textValue(getRegistryValue(PreferredFormatKey, defaultFormat));
         if (stored.isEmpty())
             setPreferredQualityFormat(defaultFormat);
         else
@@ -239,7 +248,7 @@ QString SettingsManager::destDir(const QString &key, QString &cache)
 {
     if (cache.isEmpty()) {
         const QString videoDir = AppContext::getUserVideoDir();
-        const QString stored = getRegistryValue(key, videoDir).toString().trimmed();
+        const QString stored = textValue(getRegistryValue(key, videoDir)).trimmed();
         if (!isUsableDir(stored) && normalisedDir(stored) != normalisedDir(videoDir))
             storeDestDir(key, cache, videoDir);
         else
@@ -365,7 +374,7 @@ void SettingsManager::setConvertOptionMode(ConvertOptionMode mode)
 
 QString SettingsManager::getLastConvertProfileName() const
 {
-    return getRegistryValue(LastProfileNameKey, QString()).toString();
+    return textValue(getRegistryValue(LastProfileNameKey, QString()));
 }
 
 void SettingsManager::setLastConvertProfileName(const QString &name)
@@ -377,7 +386,7 @@ Kel::MediaProfile SettingsManager::getLastCustomConvertProfile() const
 {
     Kel::MediaProfile profile;
     profile.name = CustomizedProfileName;
-    profile.description = getRegistryValue(CustomDescriptionKey, QString()).toString();
+    profile.description = textValue(getRegistryValue(CustomDescriptionKey, QString()));
     profile.type = mediaTypeFromInt(getRegistryValue(CustomTypeKey, int(Kel::UnknownMedia)).toInt());
     profile.format = getRegistryValue(CustomFormatKey, QString()).toString();
     profile.resolution = QSize(getRegistryValue(CustomWidthKey, INVALID_VALUE).toInt(),
@@ -500,7 +509,7 @@ void SettingsManager::setConvertViewShowMode(ListViewShowMode mode)
 
 QString SettingsManager::getDisabledBalloonMessages() const
 {
-    return getRegistryValue(DisabledMessagesKey, QString()).toString();
+    return textValue(getRegistryValue(DisabledMessagesKey, QString()));
 }
 
 void SettingsManager::setDisabledBalloonMessages(const QString &messages)
@@ -529,11 +538,7 @@ void SettingsManager::setSubtitleMode(Kel::SubtitleMode mode)
 
 QList<QLocale::Language> SettingsManager::subtitleLanguages() const
 {
-    // A list with one element comes back from the store as a list too.
-    const QVariant stored = getRegistryValue(SubtitleLanguagesKey, QString());
-    const QStringList parts = stored.typeId() == QMetaType::QStringList
-        ? stored.toStringList()
-        : stored.toString().split(QLatin1Char(','));
+    const QStringList parts = textValue(getRegistryValue(SubtitleLanguagesKey, QString())).split(QLatin1Char(','));
     QList<QLocale::Language> languages;
     for (const QString &part : parts) {
         bool ok = false;
