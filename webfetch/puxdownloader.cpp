@@ -13,7 +13,8 @@
 
 #include <exception>
 
-Q_LOGGING_CATEGORY(lcPuxDownloader, "marlin.webfetch.downloader")
+// Traces for developers; enable with QT_LOGGING_RULES="marlin.webfetch.*.debug=true".
+Q_LOGGING_CATEGORY(lcPuxDownloader, "marlin.webfetch.downloader", QtInfoMsg)
 
 namespace Kel {
 

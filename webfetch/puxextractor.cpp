@@ -7,7 +7,8 @@
 #include <QDir>
 #include <QLoggingCategory>
 
-Q_LOGGING_CATEGORY(lcPuxExtractor, "marlin.webfetch.extractor")
+// Traces for developers; enable with QT_LOGGING_RULES="marlin.webfetch.*.debug=true".
+Q_LOGGING_CATEGORY(lcPuxExtractor, "marlin.webfetch.extractor", QtInfoMsg)
 
 namespace Kel {
 

@@ -11,7 +11,8 @@
 #include <cmath>
 #include <memory>
 
-Q_LOGGING_CATEGORY(lcPuxParser, "marlin.webfetch.parser")
+// Traces for developers; enable with QT_LOGGING_RULES="marlin.webfetch.*.debug=true".
+Q_LOGGING_CATEGORY(lcPuxParser, "marlin.webfetch.parser", QtInfoMsg)
 
 namespace Kel {
 
