@@ -34,9 +34,6 @@ const char *const UpdateFunction = "Tarn::PuxUpdater::update";
 const char *const TryRenameFunction = "Tarn::PuxUpdater::tryRename";
 const char *const RequestFinishedFunction = "Tarn::PuxUpdater::on_http_requestFinished";
 
-// A stalled server ends the request instead of holding it forever.
-constexpr int TransferTimeoutMs = 60 * 1000;
-
 #define PUX_FAILURE(function, ...)                                                             \
     do {                                                                                       \
         ::Kel::Log::writeLog(::Kel::Log::Error, "", LogFile, function, __LINE__, __VA_ARGS__); \
@@ -151,13 +148,15 @@ QNetworkReply *PuxUpdater::startRequest(const QString &address, QSaveFile *targe
     // Undecoded bytes, so that the received size can be held against the
     // announced length.
     request.setRawHeader("Accept-Encoding", "identity");
-    request.setTransferTimeout(TransferTimeoutMs);
+    // A stalled server ends the request instead of holding it forever.
+    request.setTransferTimeout(transferTimeout);
     QNetworkReply *reply = http->get(request);
     const int id = ++lastRequestId;
     *requestId = id;
     connect(reply, &QNetworkReply::readyRead, this, [reply, target] { target->write(reply->readAll()); });
     connect(reply, &QNetworkReply::finished, this, [this, reply, target, id] {
-        target->write(reply->readAll());
+        if (reply->isOpen())
+            target->write(reply->readAll());
         bool err = reply->error() != QNetworkReply::NoError;
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))

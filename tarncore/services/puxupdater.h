@@ -56,6 +56,8 @@ public:
     QString puxFilePath() const;
 
     bool isUpdating() const { return updating; }
+    // A request that receives nothing for this long fails (60 s by default).
+    void setTransferTimeout(int milliseconds) { transferTimeout = milliseconds; }
     // The archive address of the newer version found by the last check.
     QString newVersionUrl() const { return zipUrl; }
 
@@ -109,6 +111,7 @@ private:
     QString language;
     QString zipUrl;
     bool updating = false;
+    int transferTimeout = 60 * 1000;
 };
 
 } // namespace Tarn
