@@ -68,6 +68,14 @@ def main():
         return 3
     if fmt == "nodest":
         return 0
+    if fmt == "partial":
+        # A finished piece and a broken one, then a failure.
+        say("[download] Destination: %s\n" % path)
+        with open(path, "wb") as f:
+            f.write(b"\1" * 1024)
+        with open(path + ".part", "wb") as f:
+            f.write(b"\1" * 512)
+        return 3
     if fmt == "split":
         # A destination line and progress lines cut at awkward places, the
         # progress redrawn with carriage returns.
