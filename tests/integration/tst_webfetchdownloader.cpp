@@ -162,7 +162,7 @@ void TestWebfetchDownloader::singleQualityRenamed()
     QCOMPARE(quality.name, format.formatId);
 
     // A folder and a name that a shell or the tool's options would misread.
-    const QString folder = m_dir->filePath(QStringLiteral("it's 100% \"odd\" & -x"));
+    const QString folder = m_dir->filePath(QStringLiteral("it's 100% \"odd\" & -x Gr\u00fc\u00dfe \u65e5\u672c"));
     QVERIFY(QDir().mkpath(folder));
     const QString destination = folder + QStringLiteral("/-clip [1] $HOME.mp4");
 
