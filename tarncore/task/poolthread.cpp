@@ -26,6 +26,16 @@ bool PoolThread::isKeepRunning() const
     return keepRunning.load();
 }
 
+void PoolThread::stopAndJoin()
+{
+    stop();
+    if (!isRunning() && !isFinished())
+        return;
+    wait();
+    std::unique_lock<std::mutex> lock(sleepMutex);
+    ended.wait(lock, [this] { return loopEnded; });
+}
+
 void PoolThread::run()
 {
     while (keepRunning.load()) {
@@ -34,6 +44,9 @@ void PoolThread::run()
         std::unique_lock<std::mutex> lock(sleepMutex);
         wakeUp.wait_for(lock, pause, [this] { return !keepRunning.load(); });
     }
+    std::lock_guard<std::mutex> lock(sleepMutex);
+    loopEnded = true;
+    ended.notify_all();
 }
 
 } // namespace Kel

@@ -23,6 +23,8 @@ public:
     // The loop ends after its current pass; the thread is not waited for.
     virtual void stop();
     bool isKeepRunning() const;
+    // stop(), then waits until the thread has ended.
+    void stopAndJoin();
 
 protected:
     void run() override;
@@ -32,6 +34,11 @@ private:
     std::atomic<bool> keepRunning{true};
     std::mutex sleepMutex;
     std::condition_variable wakeUp;
+    // Set as the loop's very last act. QThread::wait() orders through Qt's
+    // own futex lock, which ThreadSanitizer cannot see; this handshake makes
+    // the end of the loop visible to it.
+    bool loopEnded = false;
+    std::condition_variable ended;
 };
 
 } // namespace Kel

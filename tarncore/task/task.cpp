@@ -166,8 +166,26 @@ bool Task::beginStart(const QString &mapKey)
     return true;
 }
 
+void Task::synchronizeWithScheduler() const
+{
+    // Qt's event queue already orders the scheduler's post before this
+    // delivery, but through a futex lock that ThreadSanitizer cannot see
+    // unless Qt itself is instrumented. The scheduler posts while holding
+    // the pool's task lock; taking it here makes the same order visible.
+    if (m_pool) {
+        std::lock_guard<std::mutex> lock(m_pool->taskMutex);
+    }
+}
+
+void Task::slotClear()
+{
+    synchronizeWithScheduler();
+    clear();
+}
+
 void Task::slotRun()
 {
+    synchronizeWithScheduler();
     if (!m_startRequested.exchange(false))
         return;
     // A pause arrived between the scheduler's decision and this delivery.

@@ -75,6 +75,7 @@ signals:
 
 private slots:
     void slotRun();
+    void slotClear();
 
 private:
     friend class TaskPool;
@@ -88,6 +89,9 @@ private:
     // The signals of a change made by changeStatus().
     void announce(Status from, Status to);
     void releaseSlot();
+    // Orders this delivery after the scheduler's post in a way the thread
+    // sanitizer can see.
+    void synchronizeWithScheduler() const;
 
     TaskPool *m_pool;
     std::atomic<qint32> m_status{Ready};

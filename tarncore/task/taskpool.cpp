@@ -21,8 +21,7 @@ TaskPool::~TaskPool()
 {
     // Cooperative end: the scheduler finishes its pass and starts nothing
     // after this point.
-    thread->stop();
-    thread->wait();
+    thread->stopAndJoin();
 
     QList<Task *> remaining;
     {
@@ -53,8 +52,7 @@ void TaskPool::start()
 void TaskPool::stop()
 {
     stopped.store(true);
-    thread->stop();
-    thread->wait();
+    thread->stopAndJoin();
     cancelAll();
     QList<Task *> remaining;
     {
@@ -211,7 +209,7 @@ void TaskPool::removeEndedTasks()
         Task *t = it.value();
         if (Task::isEnded(Task::Status(t->m_status.load()))) {
             // clear() touches the task's workers, which live in its thread.
-            QMetaObject::invokeMethod(t, [t] { t->clear(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(t, "slotClear", Qt::QueuedConnection);
             it = tasks.erase(it);
         } else {
             ++it;

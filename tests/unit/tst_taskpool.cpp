@@ -710,11 +710,11 @@ void TaskPoolTest::destructionDeletesTasksAndStartsNothing()
     ended->setStatus(Task::Finished);
     QTRY_COMPARE_WITH_TIMEOUT(pool->task(ended->key()), nullptr, waitMs);
     QTRY_COMPARE_WITH_TIMEOUT(running->runCalls, 1, waitMs);
+    int queuedRuns = 0;
+    connect(queued, &ProbeTask::runCalled, this, [&] { ++queuedRuns; });
     QVERIFY(pool->addTask(queued->key(), queued));
     // The scheduler may have sent the queued task's start already; it must
     // never arrive.
-    int queuedRuns = 0;
-    connect(queued, &ProbeTask::runCalled, this, [&] { ++queuedRuns; });
     const bool queuedStarted = spinUntilStatus(*queued, Task::Starting);
     Q_UNUSED(queuedStarted)
 

@@ -100,10 +100,15 @@ void TaskPoolStressTest::randomTraffic()
         auto *task = new ProbeTask(&pool, QStringLiteral("task %1").arg(i));
         task->onRun = enterWork;
         task->onResume = enterWork;
-        connect(task, &Task::statusChanged, task, [&, task](const QString &, Task::Status status) {
-            if (status != Task::Running)
-                working.remove(task);
-        });
+        // Directly, and only for the changes made in this thread: the
+        // scheduler's own changes (Starting, Resuming) are of no interest.
+        connect(
+            task, &Task::statusChanged, task,
+            [&, task](const QString &, Task::Status status) {
+                if (QThread::currentThread() == thread() && status != Task::Running)
+                    working.remove(task);
+            },
+            Qt::DirectConnection);
         connect(task, &Task::finished, task, [&] { ++endSignals; });
         connect(task, &Task::error, task, [&] { ++endSignals; });
         connect(
