@@ -1,5 +1,12 @@
 #include "tarncore/download/appcontext.h"
 
+#include "tarncore/download/downloadmanager.h"
+#include "tarncore/download/downloadparameters.h"
+#include "tarncore/settings/settingsmanager.h"
+#include "tarncore/task/task.h"
+#include "shared/progress.h"
+#include "shared/webmediainfo.h"
+
 #include "kelframe/kelfolders.h"
 #include "kelframe/kelpref.h"
 #include "kelframe/kelproductinfo.h"
@@ -25,6 +32,40 @@ QString shareUrl(QChar type)
 }
 
 } // namespace
+
+AppContext *AppContext::context = nullptr;
+
+AppContext *AppContext::instance()
+{
+    if (!context)
+        context = new AppContext;
+    return context;
+}
+
+AppContext::AppContext()
+{
+    // Nothing is started and no setting is read here.
+    settingsManager = new SettingsManager;
+    downloadManager = new DownloadManager;
+    // The convert manager (with its pool) and then the data manager (with
+    // its three lists) are created here, in that order.
+}
+
+bool AppContext::init()
+{
+    if (initialised)
+        return true;
+    initialised = true;
+    // Before the first queued signal that carries one of them.
+    qRegisterMetaType<Kel::WebMediaInfo>("Kel::WebMediaInfo");
+    qRegisterMetaType<Kel::Progress>("Kel::Progress");
+    qRegisterMetaType<Kel::Task::Status>("Kel::Task::Status");
+    qRegisterMetaType<Tarn::DownloadParameters>("Tarn::DownloadParameters");
+
+    downloadManager->init();
+    // The convert manager's init() follows here.
+    return true;
+}
 
 QString AppContext::getAppDir()
 {

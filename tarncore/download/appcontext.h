@@ -6,12 +6,30 @@
 
 namespace Tarn {
 
+class DownloadManager;
+class SettingsManager;
+
 // The one object through which the program and the libraries reach the
-// core's folders and the product's names. Folders come without a trailing
-// separator.
+// core's managers, folders and the product's names. Folders come without a
+// trailing separator.
+//
+// The first instance() creates the managers, in this order: the settings
+// manager, the download manager (with its two task pools), then the convert
+// manager and the data manager. init() registers the value types that
+// travel through queued signals and starts the pools. The context and its
+// managers live until the process ends. GUI thread only.
 class TARNCORE_EXPORT AppContext
 {
 public:
+    static AppContext *instance();
+
+    // Registers the queued-signal types, then initialises the managers;
+    // true. Later calls do nothing.
+    bool init();
+
+    SettingsManager *getSettingsManager() const { return settingsManager; }
+    DownloadManager *getDownloadManager() const { return downloadManager; }
+
     // The directory of the running program.
     static QString getAppDir();
     static QString getAppResourceDir();
@@ -33,6 +51,21 @@ public:
     // tests and tools that run outside the application directory; an empty
     // dir restores the default.
     static void setAppDirOverride(const QString &dir);
+
+private:
+    AppContext();
+    // Never destroyed: the managers live until the process ends.
+    ~AppContext() = default;
+    AppContext(const AppContext &) = delete;
+    AppContext &operator=(const AppContext &) = delete;
+
+    // Owned, in order of creation. The convert manager and the data
+    // manager follow the download manager here, created after it.
+    SettingsManager *settingsManager = nullptr;
+    DownloadManager *downloadManager = nullptr;
+    bool initialised = false;
+
+    static AppContext *context;
 };
 
 } // namespace Tarn
