@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkReply>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +69,7 @@ private slots:
     void sizeOfEmptyAddress();
     void sizeRequestSendsAddressUnchanged_data();
     void sizeRequestSendsAddressUnchanged();
+    void systemProxyIsUsed();
 
 private:
     QString served(const QString &name) const { return m_served.filePath(name); }
@@ -262,8 +265,11 @@ void HttpOperationsTest::sizeRequest_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<TestHttpServer::Fault>("fault");
     QTest::addColumn<qint64>("size");
+    // The size announced for the body reaches the requester through the
+    // reply's progress before the end; it is reported once.
     QTest::newRow("content length") << QStringLiteral("/thumb.jpg") << TestHttpServer::Fault()
                                     << qint64(300 * 1024 + 7);
+    QTest::newRow("answer from memory") << QStringLiteral("/generated") << TestHttpServer::Fault() << qint64(4321);
     TestHttpServer::Fault noLength;
     noLength.omitContentLength = true;
     QTest::newRow("no content length") << QStringLiteral("/thumb.jpg") << noLength << qint64(-1);
@@ -281,6 +287,7 @@ void HttpOperationsTest::sizeRequest()
     QFETCH(qint64, size);
     if (fault.status || fault.omitContentLength)
         m_server.setFault(path, fault);
+    m_server.setResponse(QStringLiteral("/generated"), QByteArray(4321, 'g'), "video/webm");
     const QString url = m_server.url(path).toString();
     HttpSizeRequester requester(url);
     QSignalSpy errors(&requester, &HttpOperater::error);
@@ -301,8 +308,10 @@ void HttpOperationsTest::sizeRequest()
     QCOMPARE(requests.size(), 1);
     QCOMPARE(requests.at(0).method, QByteArray("HEAD"));
     // Nothing more arrives later.
-    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(done.count(), 1);
+    QCOMPARE(finished.count() + errors.count(), 1);
 }
 
 void HttpOperationsTest::sizeOfEmptyAddress()
@@ -353,6 +362,40 @@ void HttpOperationsTest::sizeRequestSendsAddressUnchanged()
     QCOMPARE(requests.size(), 1);
     QCOMPARE(requests.at(0).target, sent);
     m_server.removeResponse(decodedPath);
+}
+
+void HttpOperationsTest::systemProxyIsUsed()
+{
+    // The test server plays the proxy named by the environment: it receives
+    // the full address of a host that does not exist.
+    const QByteArray savedProxy = qgetenv("http_proxy");
+    const QByteArray savedNoProxy = qgetenv("no_proxy");
+    const auto restore = qScopeGuard([&] {
+        qputenv("http_proxy", savedProxy);
+        if (!savedNoProxy.isEmpty())
+            qputenv("no_proxy", savedNoProxy);
+        m_server.clearRewrites();
+    });
+    qputenv("http_proxy", m_server.baseUrl().toString().toLatin1());
+    qunsetenv("no_proxy");
+    m_server.addRewrite(QRegularExpression(QStringLiteral("^http://media\\.marlin\\.invalid")), QString());
+    const QString url = QStringLiteral("http://media.marlin.invalid/thumb.jpg");
+
+    HttpSizeRequester requester(url);
+    QSignalSpy sized(&requester, &HttpSizeRequester::requestFinished);
+    QVERIFY(requester.start());
+    QVERIFY(sized.wait(waitMs));
+    HttpDownloader downloader(url, dest(QStringLiteral("proxied.jpg")));
+    QSignalSpy done(&downloader, &HttpDownloader::downloadFinished);
+    QVERIFY(downloader.start());
+    QVERIFY(done.wait(waitMs));
+
+    QCOMPARE(sized.at(0).at(1).toLongLong(), qint64(m_content.size()));
+    QCOMPARE(readAll(dest(QStringLiteral("proxied.jpg"))), m_content);
+    const QList<TestHttpServer::Request> requests = m_server.requests();
+    QCOMPARE(requests.size(), 2);
+    for (const TestHttpServer::Request &request : requests)
+        QCOMPARE(request.target, url.toLatin1());
 }
 
 QTEST_GUILESS_MAIN(HttpOperationsTest)
