@@ -156,7 +156,11 @@ void DownloadItem::makeDownloadParameters(const Kel::MediaProfile &requested)
 QString DownloadItem::makeDestFile(const QString &folder, const Kel::WebMediaInfo &info,
                                    const Kel::MediaProfile &quality)
 {
-    QString label = quality.resolutionString();
+    // A quality that tells neither a label nor a size gets no label rather
+    // than "[-1x-1]".
+    const bool unlabelled = quality.qualityLabel.isEmpty()
+        && (quality.resolution.width() <= 0 || quality.resolution.height() <= 0);
+    QString label = unlabelled ? QString() : quality.resolutionString();
     label.replace(QLatin1String(">1080P"), QLatin1String("1080P+"));
     const QString title = info.fileTitle.isEmpty() ? Kel::WebMediaInfo::makeFileTitle(info.title) : info.fileTitle;
     const QString name = FileNaming::downloadFileName(title, label, quality.format.toLower());

@@ -51,7 +51,9 @@ QString FileNaming::fitTitle(const QString &title, const QString &tail)
 
 QString FileNaming::downloadFileName(const QString &fileTitle, const QString &label, const QString &suffix)
 {
-    const QString tail = QStringLiteral("[%1].%2").arg(safeTitle(label), suffix);
+    QString tail = QLatin1Char('.') + suffix;
+    if (!label.isEmpty())
+        tail.prepend(QStringLiteral("[%1]").arg(safeTitle(label)));
     return fitTitle(safeTitle(fileTitle), tail) + tail;
 }
 

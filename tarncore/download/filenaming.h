@@ -27,7 +27,8 @@ public:
     // < > | and control characters) replaced by a blank.
     static QString safeTitle(const QString &title);
 
-    // "<title>[<label>].<suffix>", the title shortened to fit.
+    // "<title>[<label>].<suffix>", the title shortened to fit; without a
+    // label "<title>.<suffix>".
     static QString downloadFileName(const QString &fileTitle, const QString &label, const QString &suffix);
     // "<title> <page key>.<suffix>": the page key (16 hexadecimal digits of
     // the page address's digest) tells apart two pages of the same title.

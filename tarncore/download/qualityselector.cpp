@@ -222,12 +222,21 @@ MediaProfile QualitySelector::getNearestMediaProfile(const WebMediaInfo &info, c
 {
     const int wanted = (isUsableSize(size) ? size : prefs.resolution).height();
     MediaProfileList videos;
+    MediaProfileList unsized;
     for (const MediaProfile &p : sortedBestFirst(info.profiles)) {
-        if (p.type != Kel::Audio && heightOf(p) > 0)
+        if (p.type == Kel::Audio)
+            continue;
+        if (heightOf(p) > 0)
             videos.append(p);
+        else
+            unsized.append(p);
     }
-    if (videos.isEmpty())
+    if (videos.isEmpty()) {
+        // A page that tells no sizes still has its video to offer.
+        if (!unsized.isEmpty())
+            return earliestFormat(unsized, true);
         return getHighestBitRateAudioMediaProfile(info);
+    }
 
     int chosenHeight = -1;
     for (const MediaProfile &p : qAsConst(videos)) {

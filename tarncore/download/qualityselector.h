@@ -38,9 +38,10 @@ struct QualityPreferences
 //   takes the highest bit rate. Otherwise an exact match is taken at once;
 //   else the smallest distance wins, a tie going to the higher bit rate and
 //   then to the earlier stream; streams of unknown bit rate come last.
-// - getNearestMediaProfile looks at video qualities only. When every one is
-//   taller than wanted, it takes the lowest of them; a page without video
-//   gives its best audio stream.
+// - getNearestMediaProfile looks at video qualities of a known height. When
+//   every one is taller than wanted, it takes the lowest of them. Without
+//   any, a video of unknown size is taken; a page without video gives its
+//   best audio stream.
 // - With an audio format preferred ("M4A", "WEBM AUDIO") and the best
 //   quality wanted, the best audio stream of that format is chosen, not the
 //   best video.

@@ -82,6 +82,7 @@ void TestDownloadNaming::destination_data()
     QTest::newRow("progressive") << "Clip" << quality("MP4", 1280, 720) << "Clip[720P].mp4";
     QTest::newRow("webm") << "Clip" << quality("WEBM", 640, 360) << "Clip[360P].webm";
     QTest::newRow("odd size") << "Clip" << quality("MP4", 1280, 536) << "Clip[1280x536].mp4";
+    QTest::newRow("no size, no label") << "Clip" << quality("MP4", -1, -1) << "Clip.mp4";
     QTest::newRow("above full HD") << "Clip" << quality("MP4", -1, -1, ">1080p") << "Clip[1080P+].mp4";
     QTest::newRow("above full HD, 3D") << "Clip" << [] {
         MediaProfile p = quality("MP4", -1, -1, ">1080p");

@@ -174,6 +174,8 @@ void TestQualitySelector::choice_data()
     QTest::newRow(">1080p, 1440 wanted") << tall << byResolution << "MP4" << QSize(2560, 1440) << "264" << "140";
     const WebMediaInfo tallWithSize = page({video("137", "MP4", 1920, 1080, true), video("271", "WEBM", 2560, 1440, true),
                                             audio("251", "WEBM", 160)});
+    QTest::newRow("single source without size") << page({video("0", "MP4", -1, -1)}) << byResolution << "MP4"
+                                                << QSize(640, 360) << "0" << "";
     QTest::newRow(">1080p with a size, best") << tallWithSize << best << "MP4" << hd << "271" << "251";
 }
 
@@ -314,6 +316,10 @@ void TestQualitySelector::nearestProfile_data()
     QTest::newRow("all taller: the lowest") << progressiveOnly() << QSize(100, 60) << "17";
     QTest::newRow("invalid size: the settings'") << progressiveOnly() << QSize() << "22";
     QTest::newRow("no video: best audio") << audioOnlyPage() << QSize(640, 360) << "251";
+    QTest::newRow("no size told") << page({video("0", "MP4", -1, -1), audio("251", "WEBM", 160)}) << QSize(640, 360)
+                                  << "0";
+    QTest::newRow("sizes told win") << page({video("0", "MP4", -1, -1), video("18", "MP4", 640, 360)})
+                                    << QSize(320, 180) << "18";
     QTest::newRow("nothing") << page({}) << QSize(640, 360) << "";
 }
 
