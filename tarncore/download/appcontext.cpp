@@ -1,5 +1,7 @@
 #include "tarncore/download/appcontext.h"
 
+#include "tarncore/convert/convertmanager.h"
+#include "tarncore/download/datamanager.h"
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/downloadparameters.h"
 #include "tarncore/settings/settingsmanager.h"
@@ -47,8 +49,8 @@ AppContext::AppContext()
     // Nothing is started and no setting is read here.
     settingsManager = new SettingsManager;
     downloadManager = new DownloadManager;
-    // The convert manager (with its pool) and then the data manager (with
-    // its three lists) are created here, in that order.
+    convertManager = new ConvertManager;
+    dataManager = new DataManager;
 }
 
 bool AppContext::init()
@@ -63,7 +65,7 @@ bool AppContext::init()
     qRegisterMetaType<Tarn::DownloadParameters>("Tarn::DownloadParameters");
 
     downloadManager->init();
-    // The convert manager's init() follows here.
+    convertManager->init();
     return true;
 }
 

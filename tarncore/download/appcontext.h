@@ -6,6 +6,8 @@
 
 namespace Tarn {
 
+class ConvertManager;
+class DataManager;
 class DownloadManager;
 class SettingsManager;
 
@@ -29,6 +31,8 @@ public:
 
     SettingsManager *getSettingsManager() const { return settingsManager; }
     DownloadManager *getDownloadManager() const { return downloadManager; }
+    ConvertManager *getConvertManager() const { return convertManager; }
+    DataManager *getDataManager() const { return dataManager; }
 
     // The directory of the running program.
     static QString getAppDir();
@@ -59,10 +63,11 @@ private:
     AppContext(const AppContext &) = delete;
     AppContext &operator=(const AppContext &) = delete;
 
-    // Owned, in order of creation. The convert manager and the data
-    // manager follow the download manager here, created after it.
+    // Owned, in order of creation.
     SettingsManager *settingsManager = nullptr;
     DownloadManager *downloadManager = nullptr;
+    ConvertManager *convertManager = nullptr;
+    DataManager *dataManager = nullptr;
     bool initialised = false;
 
     static AppContext *context;
