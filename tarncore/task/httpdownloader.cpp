@@ -66,6 +66,7 @@ bool HttpDownloader::start()
         return false;
     }
     writeFailed = false;
+    received = 0;
 
     const QUrl url(resourceUrl);
     applySystemProxy(manager, url);
@@ -90,7 +91,9 @@ void HttpDownloader::onDownloadReadyRead()
     const QByteArray data = reply->readAll();
     if (data.isEmpty())
         return;
-    if (partFile.write(data) != data.size()) {
+    if (partFile.write(data) == data.size()) {
+        received += data.size();
+    } else {
         // A full disk must not pass for a complete file.
         qDebug().noquote() << QStringLiteral("write file failed : ") + partFile.fileName() + QStringLiteral(" ")
                                   + partFile.errorString();
@@ -116,6 +119,18 @@ void HttpDownloader::fail(qint32 code)
     emit downloadFinished(resourceUrl, destFile);
 }
 
+bool HttpDownloader::isTruncated() const
+{
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (!length.isValid())
+        return false;
+    // A body Qt decompressed has another length than the one announced.
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (!encoding.isEmpty() && encoding != "identity")
+        return false;
+    return received != length.toLongLong();
+}
+
 void HttpDownloader::onDownloadFinished()
 {
     if (!reply)
@@ -130,6 +145,16 @@ void HttpDownloader::onDownloadFinished()
     if (reply->error() != QNetworkReply::NoError) {
         qDebug().noquote() << QStringLiteral("download resource failed : ") + reply->errorString();
         fail(reply->error());
+        return;
+    }
+    // Qt may end a reply without an error when the server closes the
+    // connection before the announced length has arrived.
+    if (isTruncated()) {
+        qDebug().noquote() << QStringLiteral("download resource failed : ")
+                                  + QStringLiteral("connection closed after %1 of %2 bytes")
+                                        .arg(received)
+                                        .arg(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+        fail(QNetworkReply::RemoteHostClosedError);
         return;
     }
 

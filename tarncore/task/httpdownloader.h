@@ -38,12 +38,15 @@ private slots:
 
 private:
     void fail(qint32 code);
+    // The body is shorter than the length the server announced for it.
+    bool isTruncated() const;
 
     QString resourceUrl;
     QString destFile;
     QFile partFile;
     QNetworkReply *reply = nullptr;
     bool writeFailed = false;
+    qint64 received = 0;
     QNetworkAccessManager manager;
 };
 

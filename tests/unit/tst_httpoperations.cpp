@@ -56,6 +56,7 @@ private slots:
     void cleanupTestCase();
 
     void downloadSucceeds();
+    void downloadWithoutAnnouncedLength();
     void downloadToExistingDestination();
     void downloadFailsHalfWay_data();
     void downloadFailsHalfWay();
@@ -131,6 +132,23 @@ void HttpOperationsTest::downloadSucceeds()
     QCOMPARE(progress.last().at(0).toLongLong(), qint64(m_content.size()));
     QCOMPARE(progress.last().at(1).toLongLong(), qint64(m_content.size()));
     QCOMPARE(m_server.requestCount(QStringLiteral("/thumb.jpg")), 1);
+}
+
+void HttpOperationsTest::downloadWithoutAnnouncedLength()
+{
+    // The body ends with the connection: complete, so a success.
+    TestHttpServer::Fault noLength;
+    noLength.omitContentLength = true;
+    m_server.setFault(QStringLiteral("/thumb.jpg"), noLength);
+    const QString target = dest(QStringLiteral("unannounced.jpg"));
+    HttpDownloader downloader(m_server.url(QStringLiteral("/thumb.jpg")).toString(), target);
+    QSignalSpy errors(&downloader, &HttpOperater::error);
+    QSignalSpy done(&downloader, &HttpDownloader::downloadFinished);
+    QVERIFY(downloader.start());
+    QVERIFY(done.wait(waitMs));
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(readAll(target), m_content);
+    QCOMPARE(destEntries(), QStringList{QStringLiteral("unannounced.jpg")});
 }
 
 void HttpOperationsTest::downloadToExistingDestination()
