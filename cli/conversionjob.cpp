@@ -1,0 +1,139 @@
+#include "cli/conversionjob.h"
+
+#include "cli/failurereason.h"
+#include "tarncore/convert/convertitem.h"
+#include "tarncore/convert/convertmanager.h"
+#include "tarncore/convert/converttask.h"
+#include "tarncore/download/appcontext.h"
+#include "tarncore/download/datamanager.h"
+#include "tarncore/settings/settingsmanager.h"
+
+#include <QTimer>
+
+namespace Tarn {
+
+ConversionJob::ConversionJob(const QString &source, const Kel::FileMediaInfo &sourceInfo,
+                             const Kel::MediaProfile &profile, QObject *parent)
+    : QObject(parent)
+    , sourceFile(source)
+    , sourceInfo(sourceInfo)
+    , profile(profile)
+{
+}
+
+ConversionJob::~ConversionJob() = default;
+
+void ConversionJob::start()
+{
+    AppContext *context = AppContext::instance();
+    const ConvertParameters parameters(sourceFile, QString(), profile, sourceInfo,
+                                       context->getSettingsManager()->isKeepSubtitles(), -1);
+    item = new ConvertItem;
+    item->setSrcMediaInfo(sourceInfo);
+    item->setConvertParameters(parameters);
+    context->getDataManager()->getConvertList()->append(item);
+    connect(item, &ConvertItem::statusChanged, this, &ConversionJob::onStatusChanged);
+    connect(item, &ConvertItem::dataChanged, this, &ConversionJob::changed);
+    connect(item, &ConvertItem::error, this, &ConversionJob::onItemError);
+    item->setStatus(ConvertItem::StatusReady);
+    item->start();
+}
+
+void ConversionJob::cancel()
+{
+    if (isEnded())
+        return;
+    if (item) {
+        item->disconnect(this);
+        item->cancel();
+    }
+    setState(Cancelled);
+}
+
+QString ConversionJob::stateText() const
+{
+    switch (jobState) {
+    case Waiting: return tr("waiting");
+    case Converting: return tr("converting");
+    case Finished: return tr("done");
+    case Failed: return tr("failed");
+    case Cancelled: return tr("cancelled");
+    }
+    return QString();
+}
+
+Kel::Progress ConversionJob::progress() const
+{
+    return item ? item->getProgress() : Kel::Progress();
+}
+
+QString ConversionJob::resultFile() const
+{
+    return item ? item->getDestFile() : QString();
+}
+
+void ConversionJob::onStatusChanged()
+{
+    if (!item || isEnded())
+        return;
+    switch (item->getStatus()) {
+    case ConvertItem::StatusNone:
+    case ConvertItem::StatusWaitingDownload:
+    case ConvertItem::StatusReady:
+    case ConvertItem::StatusStarting:
+    case ConvertItem::StatusPaused:
+        setState(Waiting);
+        break;
+    case ConvertItem::StatusConverting:
+        setState(Converting);
+        watchTask();
+        break;
+    case ConvertItem::StatusError:
+        failSoon();
+        break;
+    case ConvertItem::StatusFinished:
+        setState(Finished);
+        break;
+    }
+}
+
+void ConversionJob::watchTask()
+{
+    const QString key = ConvertTask::makeTaskKey(item->getConvertParameters());
+    if (ConvertTask *task = AppContext::instance()->getConvertManager()->getConvertTask(key))
+        connect(task, &Kel::Task::error, this, [this](qint32 code) { convertCode = code; });
+}
+
+void ConversionJob::onItemError(int code, const QVariant &argument)
+{
+    if (code == ConvertItem::ItunesImportFailed || code == ConvertItem::ItunesNotInstalled)
+        return;
+    if (itemReason.isEmpty())
+        itemReason = FailureReason::forItemError(code, argument);
+}
+
+void ConversionJob::failSoon()
+{
+    if (failing)
+        return;
+    failing = true;
+    // The item tells its reason right after its status.
+    QTimer::singleShot(0, this, [this] {
+        failure = FailureReason::forConvertCode(convertCode);
+        if (failure.isEmpty())
+            failure = itemReason.isEmpty() ? tr("the conversion failed") : itemReason;
+        setState(Failed);
+    });
+}
+
+void ConversionJob::setState(State state)
+{
+    if (isEnded() || state == jobState)
+        return;
+    jobState = state;
+    emit changed();
+    if (isEnded())
+        emit ended();
+}
+
+} // namespace Tarn
