@@ -106,6 +106,8 @@ private slots:
     void corruptSourceFails();
     void missingFfmpegFails();
     void poolLimit();
+    void itemWaitsForItsDownload();
+    void thumbnailsOfSameNamedSources();
     void downloadThenConvert_data();
     void downloadThenConvert();
 
@@ -383,6 +385,74 @@ void TestConvertEngine::poolLimit()
         item->cancel();
     QTRY_VERIFY(pool.taskKeys().isEmpty());
     QCOMPARE(filesIn(m_dir), QStringList());
+}
+
+void TestConvertEngine::itemWaitsForItsDownload()
+{
+    const QString downloads = m_dir + QStringLiteral("/downloads");
+    QVERIFY(QDir().mkpath(downloads));
+    Tarn::DownloadItem download(QStringLiteral("http://127.0.0.1:1/watch?v=abcdefghijk"));
+    Kel::MediaProfile quality;
+    quality.name = QStringLiteral("18");
+    quality.format = QStringLiteral("MP4");
+    quality.resolution = QSize(640, 360);
+    Tarn::DownloadParameters params(download.getUrl());
+    params.setDownloadQuality(quality);
+    params.setDestFile(downloads + QStringLiteral("/Page[360P].mp4"));
+    download.setDownloadParameters(params);
+
+    ConvertItem item(&download);
+    const Kel::MediaProfile profile = settings()->getProfileByName(QStringLiteral("Basic Phone"));
+    item.setConvertParameters(ConvertParameters(params.getDestFile(), QString(), profile, item.getSrcMediaInfo(),
+                                                false, -1));
+    QCOMPARE(item.getStatus(), ConvertItem::StatusWaitingDownload);
+    ItemWatch watch(&item);
+    // The download arrives: the item describes the file and converts it.
+    QVERIFY(QFile::copy(m_shortSample, params.getDestFile()));
+    emit download.downloadFinished();
+    QCOMPARE(item.getSrcMediaInfo().format, QStringLiteral("mov,mp4,m4a,3gp,3g2,mj2"));
+    QCOMPARE(item.getSrcMediaInfo().resolution, QSize(320, 180));
+    QCOMPARE(item.getConvertParameters().getSrcMediaInfo().duration, qint64(2));
+    QTRY_VERIFY2_WITH_TIMEOUT(watch.ended(), qPrintable(watch.describe()), convertMs);
+    QCOMPARE(item.getStatus(), ConvertItem::StatusFinished);
+    QCOMPARE(watch.seen.first(), int(ConvertItem::StatusReady));
+    const TestTools::ProbeResult probe = TestTools::probeStreams(item.getConvertParameters().getDestFile());
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    const TestTools::StreamInfo video = probe.streamsOfType(QStringLiteral("video")).first();
+    QCOMPARE(QSize(video.width, video.height), QSize(640, 360));
+    // The download's file stays: only a download-then-convert entry removes it.
+    QVERIFY(QFileInfo::exists(params.getDestFile()));
+}
+
+void TestConvertEngine::thumbnailsOfSameNamedSources()
+{
+    const QString first = m_dir + QStringLiteral("/a/clip.mp4");
+    const QString second = m_dir + QStringLiteral("/b/clip.mp4");
+    QVERIFY(QDir().mkpath(QFileInfo(first).absolutePath()));
+    QVERIFY(QDir().mkpath(QFileInfo(second).absolutePath()));
+    QVERIFY(QFile::copy(m_shortSample, first));
+    QVERIFY(QFile::copy(m_shortSample, second));
+
+    ConvertItem one;
+    ConvertItem two;
+    one.setSrcMediaInfo(manager()->getMeidaInfo(first, true));
+    two.setSrcMediaInfo(manager()->getMeidaInfo(second, true));
+    const QString thumbnailDir = settings()->getThumbnailDownloadDir();
+    QCOMPARE(QFileInfo(one.getThumbnailFile()).absolutePath(), thumbnailDir);
+    QCOMPARE(QFileInfo(two.getThumbnailFile()).absolutePath(), thumbnailDir);
+    QVERIFY(one.getThumbnailFile() != two.getThumbnailFile());
+    QVERIFY(QFileInfo(one.getThumbnailFile()).size() > 0);
+    QVERIFY(QFileInfo(two.getThumbnailFile()).size() > 0);
+    QCOMPARE(one.getSrcMediaInfo().mediaFile, first);
+    QVERIFY(one.getSrcMediaInfo().isValid());
+
+    const QString kept = two.getThumbnailFile();
+    const QString removed = one.getThumbnailFile();
+    one.clear();
+    QVERIFY(!QFileInfo::exists(removed));
+    QVERIFY(QFileInfo::exists(kept));
+    two.clear();
+    QVERIFY(!QFileInfo::exists(kept));
 }
 
 void TestConvertEngine::downloadThenConvert_data()
