@@ -89,10 +89,10 @@ void ConversionJob::onStatusChanged()
         watchTask();
         break;
     case ConvertItem::StatusError:
-        failSoon();
+        endSoon(Failed);
         break;
     case ConvertItem::StatusFinished:
-        setState(Finished);
+        endSoon(Finished);
         break;
     }
 }
@@ -112,13 +112,18 @@ void ConversionJob::onItemError(int code, const QVariant &argument)
         itemReason = FailureReason::forItemError(code, argument);
 }
 
-void ConversionJob::failSoon()
+void ConversionJob::endSoon(State end)
 {
-    if (failing)
+    if (ending)
         return;
-    failing = true;
-    // The item tells its reason right after its status.
-    QTimer::singleShot(0, this, [this] {
+    ending = true;
+    // The item tells its reason, and finishes its own steps, right after
+    // its status.
+    QTimer::singleShot(0, this, [this, end] {
+        if (end == Finished) {
+            setState(Finished);
+            return;
+        }
         failure = FailureReason::forConvertCode(convertCode);
         if (failure.isEmpty())
             failure = itemReason.isEmpty() ? tr("the conversion failed") : itemReason;

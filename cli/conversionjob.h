@@ -55,7 +55,7 @@ private:
     void onStatusChanged();
     void onItemError(int code, const QVariant &argument);
     void watchTask();
-    void failSoon();
+    void endSoon(State end);
     void setState(State state);
 
     QString sourceFile;
@@ -65,7 +65,7 @@ private:
     QString failure;
     QString itemReason;
     qint32 convertCode = 0;
-    bool failing = false;
+    bool ending = false;
     QPointer<ConvertItem> item;
 };
 

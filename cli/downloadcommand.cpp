@@ -97,7 +97,7 @@ bool DownloadCommand::prepare(const QCommandLineParser &parser, QString *error)
     quiet = parser.isSet(quietOption);
     if (parser.isSet(allowHostOption) && !allowHost(parser.value(allowHostOption), error))
         return false;
-    const QStringList addresses = parser.positionalArguments();
+    addresses = parser.positionalArguments();
     if (addresses.isEmpty()) {
         *error = tr("download needs the address of at least one video page");
         return false;
@@ -319,7 +319,10 @@ void DownloadCommand::jobEnded()
 void DownloadCommand::report()
 {
     int failed = 0;
-    for (const DownloadJob *job : qAsConst(jobs)) {
+    for (int i = 0; i < jobs.size(); ++i) {
+        const DownloadJob *job = jobs.at(i);
+        const QString address = addresses.at(i).trimmed();
+        const QString page = address == job->url() ? address : tr("%1, as %2").arg(address, job->url());
         switch (job->state()) {
         case DownloadJob::Finished: {
             const QString converted = job->convertedFile();
@@ -340,7 +343,10 @@ void DownloadCommand::report()
         }
         case DownloadJob::Failed:
             ++failed;
-            Console::error(tr("failed: %1 (%2): %3").arg(job->label(), job->url(), job->reason()));
+            if (job->label() == job->url())
+                Console::error(tr("failed: %1: %2").arg(page, job->reason()));
+            else
+                Console::error(tr("failed: %1 (%2): %3").arg(job->label(), page, job->reason()));
             break;
         case DownloadJob::Cancelled:
             Console::error(tr("cancelled: %1").arg(job->label()));

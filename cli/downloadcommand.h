@@ -50,6 +50,8 @@ private:
     QCommandLineOption quietOption;
 
     QStringList urls;
+    // As the command line gave them.
+    QStringList addresses;
     DownloadJob::Request request;
     bool quiet = false;
     bool keepDownload = false;

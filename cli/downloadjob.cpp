@@ -206,10 +206,10 @@ void DownloadJob::onDownloadStatusChanged()
         setState(Downloading);
         break;
     case DownloadItem::Failed:
-        failSoon();
+        endSoon(Failed);
         break;
     case DownloadItem::Finished:
-        setState(Finished);
+        endSoon(Finished);
         break;
     }
 }
@@ -239,10 +239,10 @@ void DownloadJob::onConvertItemStatusChanged()
         break;
     case DownloadConvertItem::DCStatusDownloadFailed:
     case DownloadConvertItem::DCStatusConvertError:
-        failSoon();
+        endSoon(Failed);
         break;
     case DownloadConvertItem::DCStatusConvertFinished:
-        setState(Finished);
+        endSoon(Finished);
         break;
     case DownloadConvertItem::DCStatusUnmapped:
         break;
@@ -259,12 +259,16 @@ void DownloadJob::onItemError(int code, const QVariant &argument)
         itemReason = text;
 }
 
-void DownloadJob::failSoon()
+void DownloadJob::endSoon(State end)
 {
-    if (failing)
+    if (ending)
         return;
-    failing = true;
-    QTimer::singleShot(0, this, [this] {
+    ending = true;
+    QTimer::singleShot(0, this, [this, end] {
+        if (end == Finished) {
+            setState(Finished);
+            return;
+        }
         const bool converting = jobState == Converting;
         QString reason = converting ? FailureReason::forConvertCode(convertCode)
                                     : FailureReason::forDownloadCode(downloadCode);

@@ -78,9 +78,10 @@ private:
     void onConvertItemStatusChanged();
     void onItemError(int code, const QVariant &argument);
     void setState(State state);
-    // The item failed: its reasons arrive right after its status, so the
-    // end is reported from the event loop.
-    void failSoon();
+    // The item has ended. Its reasons and its last steps (removing an
+    // intermediate download) come right after its status, so the end is
+    // reported from the event loop.
+    void endSoon(State end);
     void fail(const QString &reason);
 
     QString pageUrl;
@@ -91,7 +92,7 @@ private:
     QString itemReason;
     qint32 downloadCode = 0;
     qint32 convertCode = 0;
-    bool failing = false;
+    bool ending = false;
     QPointer<DownloadItem> item;
     QPointer<DownloadConvertItem> convertItem;
 };

@@ -82,9 +82,10 @@ bool InfoCommand::prepare(const QCommandLineParser &parser, QString *error)
     QStringList urls;
     if (!normaliseAddresses(addresses, &urls, error))
         return false;
-    for (const QString &url : qAsConst(urls)) {
+    for (int i = 0; i < urls.size(); ++i) {
         Page page;
-        page.url = url;
+        page.url = urls.at(i);
+        page.address = addresses.at(i).trimmed();
         pages.append(page);
     }
     return true;
@@ -164,7 +165,8 @@ void InfoCommand::printDonePages()
         const Page &page = pages.at(printed);
         if (!page.error.isEmpty()) {
             ++failures;
-            Console::error(tr("%1: %2").arg(page.url, page.error));
+            const QString name = page.address == page.url ? page.url : tr("%1 (%2)").arg(page.address, page.url);
+            Console::error(tr("%1: %2").arg(name, page.error));
             if (asJson)
                 Console::out(MediaInfoReport::jsonError(page.url, page.error) + QLatin1Char('\n'));
         } else {

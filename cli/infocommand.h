@@ -31,6 +31,8 @@ private:
     struct Page
     {
         QString url;
+        // As the command line gave it.
+        QString address;
         bool answered = false;
         bool done = false;
         QString error;
