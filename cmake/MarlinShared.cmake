@@ -1,6 +1,7 @@
-# The shared media library (subsystem 0) is compiled into every deliverable
-# from one set of sources, so each module gets its own log state.
-set(MARLIN_SHARED_SOURCES
+# The shared media library (subsystem 0) is compiled once, as position
+# independent code with hidden symbols, and linked statically into every
+# deliverable: each module gets its own private copy and so its own log state.
+add_library(marlin_shared STATIC
   ${CMAKE_SOURCE_DIR}/shared/mediainfo.cpp
   ${CMAKE_SOURCE_DIR}/shared/mediaprofile.cpp
   ${CMAKE_SOURCE_DIR}/shared/filemediainfo.cpp
@@ -12,11 +13,13 @@ set(MARLIN_SHARED_SOURCES
   ${CMAKE_SOURCE_DIR}/shared/kellog.cpp
   ${CMAKE_SOURCE_DIR}/shared/toollocator.cpp
 )
+set_target_properties(marlin_shared PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
+target_include_directories(marlin_shared PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(marlin_shared PUBLIC Qt6::Core PRIVATE ${CMAKE_DL_LIBS})
 
-# marlin_add_shared(<target>): compile the shared media library into <target>.
+# marlin_add_shared(<target>): give <target> its own copy of the shared media library.
 function(marlin_add_shared target)
-  target_sources(${target} PRIVATE ${MARLIN_SHARED_SOURCES})
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE marlin_shared)
   target_link_libraries(${target} PUBLIC Qt6::Core)
-  target_link_libraries(${target} PRIVATE ${CMAKE_DL_LIBS})
 endfunction()
