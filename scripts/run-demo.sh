@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine and runs the demo: a local
-# sample video site on 127.0.0.1 and the media information of one of its pages.
+# sample video site on 127.0.0.1, and marlin-cli showing one of its pages,
+# downloading it with its audio and subtitles merged and converting it.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$here/build}

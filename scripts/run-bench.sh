@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds Marlin in release mode and runs every benchmark, each measuring
+# Marlin's way and the bare tool's way side by side in one run on the same
+# files, then prints one table of the ratios with their targets.
+#   scripts/run-bench.sh
+# BUILD_DIR (default: build-release) chooses the build folder. The logs of
+# the benchmarks are kept in <build folder>/bench/logs. The exit status is 0
+# when every benchmark ran (a missed target is shown in the table), 1 when
+# one could not run.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${BUILD_DIR:-$here/build-release}
+logs="$build_dir/bench/logs"
+
+bash "$here/scripts/install-deps.sh"
+echo "bench: building in release mode into $build_dir"
+cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build_dir" --parallel "$(nproc)" --target \
+  marlin-cli app_data ytzip bench_mediainfo bench_puxdownload bench_transcoder bench_clistart
+mkdir -p "$logs"
+
+# The benchmarks' own diagnostic log stays in its files.
+export MARLIN_LOG_OUTPUTS=1
+failed=0
+
+# run NAME PROGRAM ARGS...: runs one benchmark, its output into the log.
+run() {
+  local name=$1
+  shift
+  echo "bench: $name ..."
+  if ! "$@" >"$logs/$name.log" 2>"$logs/$name.err"; then
+    # A benchmark ends with 1 when its own target is missed; that still
+    # gives numbers for the table.
+    if ! grep -q "ratio" "$logs/$name.log"; then
+      echo "bench: $name did not run; see $logs/$name.log and $logs/$name.err" >&2
+      failed=1
+    fi
+  fi
+}
+
+run mediainfo "$build_dir/bench/bench_mediainfo" --runs 6
+run download "$build_dir/bench/bench_puxdownload" 5 100
+run transcoder "$build_dir/bench/bench_transcoder" --runs 6 --seconds 20 --probes 200
+run clistart "$build_dir/bench/bench_clistart" --runs 30 --program "$build_dir/app/marlin-cli"
+
+# field LOG REGEX: the first group of the last line of LOG matching REGEX.
+field() {
+  sed -nE "s/$2/\\1/p" "$logs/$1.log" 2>/dev/null | tail -n 1
+}
+
+# verdict RATIO LIMIT
+verdict() {
+  if [ -z "$1" ]; then
+    echo "no result"
+  elif awk -v r="$1" -v l="$2" 'BEGIN { exit !(r <= l) }'; then
+    echo "met"
+  else
+    echo "MISSED"
+  fi
+}
+
+mi_bare=$(field mediainfo '^mediainfo: bare ([0-9.]+) ms.*')
+mi_ours=$(field mediainfo '^mediainfo: .* back end ([0-9.]+) ms.*')
+mi_ratio=$(field mediainfo '^mediainfo: .* ratio ([0-9.]+);.*')
+dl_bare=$(field download '^download of .*bare tool median ([0-9.]+) ms.*')
+dl_ours=$(field download '^download of .*downloader median ([0-9.]+) ms.*')
+dl_ratio=$(field download '^download of .* ratio ([0-9.]+);.*')
+cv_bare=$(field transcoder '^ffmpeg median ([0-9.]+) s,.*')
+cv_ours=$(field transcoder '^ffmpeg median .* converter median ([0-9.]+) s.*')
+cv_ratio=$(field transcoder '^converter / ffmpeg: total ([0-9.]+) .*')
+probe_ms=$(field transcoder '^probe: .* median ([0-9.]+) ms.*')
+st_bare=$(field clistart '^start: bare Qt ([0-9.]+) ms.*')
+st_ours=$(field clistart '^start: .* marlin-cli ([0-9.]+) ms.*')
+st_ratio=$(field clistart '^start: .* ratio ([0-9.]+).*')
+
+row() {
+  printf '%-44s %12s %12s %8s %8s  %s\n' "$@"
+}
+or_dash() { echo "${1:--}"; }
+
+echo
+echo "Marlin benchmarks: release build in $build_dir, $(nproc) cores, $(date '+%Y-%m-%d %H:%M')"
+echo "(ratio = Marlin / bare, medians of alternating runs; the conversion ratio compares total times)"
+echo
+row "measurement" "Marlin" "bare" "ratio" "target" "verdict"
+row "--------------------------------------------" "------------" "------------" "--------" "--------" "-------"
+row "media information: back end / bare tool" "$(or_dash "$mi_ours") ms" "$(or_dash "$mi_bare") ms" \
+  "$(or_dash "$mi_ratio")" "<= 1.05" "$(verdict "$mi_ratio" 1.05)"
+row "100 MiB download: PuxDownloader / bare tool" "$(or_dash "$dl_ours") ms" "$(or_dash "$dl_bare") ms" \
+  "$(or_dash "$dl_ratio")" "<= 1.05" "$(verdict "$dl_ratio" 1.05)"
+row "conversion: ffmpegConverter / bare ffmpeg" "$(or_dash "$cv_ours") s" "$(or_dash "$cv_bare") s" \
+  "$(or_dash "$cv_ratio")" "<= 1.02" "$(verdict "$cv_ratio" 1.02)"
+row "probe time per file (FFmpeg libraries)" "$(or_dash "$probe_ms") ms" "-" "-" "-" "reported"
+row "marlin-cli start and --help / bare Qt" "$(or_dash "$st_ours") ms" "$(or_dash "$st_bare") ms" \
+  "$(or_dash "$st_ratio")" "-" "reported"
+echo
+echo "Logs: $logs"
+exit "$failed"
