@@ -8,6 +8,7 @@
 #include "tarncore/settings/settingsmanager.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 
 namespace Tarn {

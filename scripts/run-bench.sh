@@ -45,7 +45,7 @@ run clistart "$build_dir/bench/bench_clistart" --runs 30 --program "$build_dir/a
 
 # field LOG REGEX: the first group of the last line of LOG matching REGEX.
 field() {
-  sed -nE "s/$2/\\1/p" "$logs/$1.log" 2>/dev/null | tail -n 1
+  sed -nE "s#$2#\\1#p" "$logs/$1.log" | tail -n 1
 }
 
 # verdict RATIO LIMIT
