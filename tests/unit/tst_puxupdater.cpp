@@ -198,6 +198,25 @@ private slots:
         QCOMPARE(PuxUpdateCfg(QStringLiteral("YT_URL")).load(data("absent.puxc")), -1);
     }
 
+    // The build describes the archive it ships, so that the program folder's
+    // version takes part in the comparison with a published one.
+    void shippedDescriptionMatchesTheArchive()
+    {
+        const QString archive = TestTools::ytZipPath();
+        const QString description = QFileInfo(archive).absolutePath() + QStringLiteral("/yt.puxc");
+        Tarn::PuxUpdateCfg cfg(QStringLiteral("YT_URL"));
+        QCOMPARE(cfg.load(description), 0);
+        QFile file(archive);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCryptographicHash md5(QCryptographicHash::Md5);
+        QVERIFY(md5.addData(&file));
+        QCOMPARE(cfg.getMd5(), QString::fromLatin1(md5.result().toHex().toUpper()));
+        const TestTools::RunResult run =
+            TestTools::run(TestTools::pythonPath(), {archive, QStringLiteral("--version")}, 60000);
+        QVERIFY2(run.succeeded(), qPrintable(run.describe()));
+        QCOMPARE(cfg.getVersionText(), QString::fromUtf8(run.standardOutput).trimmed());
+    }
+
     void versionsCompareByParts()
     {
         QVERIFY(PuxUpdateCfg::parseVersion(QStringLiteral("2023.03.04")) < PuxUpdateCfg::parseVersion(QStringLiteral("2023.11.16")));
