@@ -76,14 +76,14 @@ ByteRange parseRange(const QByteArray &header, qint64 size)
     const QByteArray value = header.trimmed();
     if (!value.toLower().startsWith("bytes="))
         return range;
-    const QByteArray spec = value.mid(6).trimmed();
-    if (spec.contains(','))
+    const QByteArray rangeText = value.mid(6).trimmed();
+    if (rangeText.contains(','))
         return range;
-    const qsizetype dash = spec.indexOf('-');
+    const qsizetype dash = rangeText.indexOf('-');
     if (dash < 0)
         return range;
-    const QByteArray a = spec.left(dash).trimmed();
-    const QByteArray b = spec.mid(dash + 1).trimmed();
+    const QByteArray a = rangeText.left(dash).trimmed();
+    const QByteArray b = rangeText.mid(dash + 1).trimmed();
     qint64 first = 0;
     qint64 last = 0;
     if (a.isEmpty()) {
