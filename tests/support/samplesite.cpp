@@ -1,5 +1,7 @@
 #include "support/samplesite.h"
 
+#include "support/jsonfields.h"
+
 #include "support/testhttpserver.h"
 #include "support/testtools.h"
 
@@ -59,50 +61,41 @@ QString uniqueSibling(const QString &dir, const char *tag)
         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 }
 
-QString jsonText(const Json::Value &object, const char *name)
-{
-    const Json::Value &value = object[name];
-    return value.isString() ? QString::fromStdString(value.asString()) : QString();
-}
-
-qint64 jsonInt(const Json::Value &object, const char *name)
-{
-    const Json::Value &value = object[name];
-    return value.isIntegral() ? value.asInt64() : 0;
-}
+using JsonFields::integer;
+using JsonFields::text;
 
 SampleSite::Format readFormat(const Json::Value &f)
 {
     SampleSite::Format format;
-    format.formatId = jsonText(f, "format_id");
-    format.path = jsonText(f, "path");
-    format.ext = jsonText(f, "ext");
-    format.vcodec = jsonText(f, "vcodec");
-    format.acodec = jsonText(f, "acodec");
-    format.width = int(jsonInt(f, "width"));
-    format.height = int(jsonInt(f, "height"));
-    format.abr = int(jsonInt(f, "abr"));
-    format.size = jsonInt(f, "size");
+    format.formatId = text(f, "format_id");
+    format.path = text(f, "path");
+    format.ext = text(f, "ext");
+    format.vcodec = text(f, "vcodec");
+    format.acodec = text(f, "acodec");
+    format.width = int(integer(f, "width"));
+    format.height = int(integer(f, "height"));
+    format.abr = int(integer(f, "abr"));
+    format.size = integer(f, "size");
     return format;
 }
 
 SampleSite::Page readPage(const Json::Value &p)
 {
     SampleSite::Page page;
-    page.id = jsonText(p, "id");
-    page.kind = jsonText(p, "kind");
-    page.path = jsonText(p, "path");
-    page.title = jsonText(p, "title");
-    page.expectedTitle = jsonText(p, "expected_title");
-    page.expectedId = jsonText(p, "expected_id");
-    page.description = jsonText(p, "description");
-    page.thumbnail = jsonText(p, "thumbnail");
-    page.manifest = jsonText(p, "manifest");
-    page.duration = int(jsonInt(p, "duration"));
+    page.id = text(p, "id");
+    page.kind = text(p, "kind");
+    page.path = text(p, "path");
+    page.title = text(p, "title");
+    page.expectedTitle = text(p, "expected_title");
+    page.expectedId = text(p, "expected_id");
+    page.description = text(p, "description");
+    page.thumbnail = text(p, "thumbnail");
+    page.manifest = text(p, "manifest");
+    page.duration = int(integer(p, "duration"));
     const Json::Value &subtitles = p["subtitles"];
     if (subtitles.isObject()) {
         for (const std::string &lang : subtitles.getMemberNames())
-            page.subtitles.insert(QString::fromStdString(lang), jsonText(subtitles, lang.c_str()));
+            page.subtitles.insert(QString::fromStdString(lang), text(subtitles, lang.c_str()));
     }
     for (const Json::Value &f : p["formats"])
         page.formats.append(readFormat(f));
@@ -125,11 +118,11 @@ bool readManifest(const QString &file, SampleSite::Manifest *manifest, QString *
         setError(error, QStringLiteral("%1 is not valid JSON: %2").arg(file, QString::fromStdString(errors)));
         return false;
     }
-    manifest->progressiveId = jsonText(root, "progressive_id");
-    manifest->dashId = jsonText(root, "dash_id");
-    manifest->unicodeId = jsonText(root, "unicode_id");
-    manifest->singleId = jsonText(root, "single_id");
-    manifest->noVideoId = jsonText(root, "no_video_id");
+    manifest->progressiveId = text(root, "progressive_id");
+    manifest->dashId = text(root, "dash_id");
+    manifest->unicodeId = text(root, "unicode_id");
+    manifest->singleId = text(root, "single_id");
+    manifest->noVideoId = text(root, "no_video_id");
     for (const Json::Value &p : root["pages"])
         manifest->pages.append(readPage(p));
     if (manifest->pages.isEmpty()) {

@@ -1,5 +1,7 @@
 #include "support/testtools.h"
 
+#include "support/jsonfields.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -179,39 +181,6 @@ bool ProbeResult::hasSubtitles() const
     return count(QStringLiteral("subtitle")) > 0;
 }
 
-static QString jsonText(const Json::Value &object, const char *name)
-{
-    if (!object.isObject())
-        return QString();
-    const Json::Value &value = object[name];
-    return value.isString() ? QString::fromStdString(value.asString()) : QString();
-}
-
-static int jsonInt(const Json::Value &object, const char *name)
-{
-    if (!object.isObject())
-        return 0;
-    const Json::Value &value = object[name];
-    if (value.isInt())
-        return value.asInt();
-    if (value.isString())
-        return QString::fromStdString(value.asString()).toInt();
-    return 0;
-}
-
-// ffprobe writes durations as text ("2.999000").
-static double jsonSeconds(const Json::Value &object, const char *name)
-{
-    if (!object.isObject())
-        return -1.0;
-    const Json::Value &value = object[name];
-    if (value.isNumeric())
-        return value.asDouble();
-    bool ok = false;
-    const double seconds = QString::fromStdString(value.isString() ? value.asString() : std::string()).toDouble(&ok);
-    return ok ? seconds : -1.0;
-}
-
 ProbeResult probeStreams(const QString &file, int timeoutMs)
 {
     ProbeResult probe;
@@ -244,21 +213,21 @@ ProbeResult probeStreams(const QString &file, int timeoutMs)
         return probe;
     }
     const Json::Value &format = root["format"];
-    probe.formatName = jsonText(format, "format_name");
-    probe.duration = jsonSeconds(format, "duration");
+    probe.formatName = JsonFields::text(format, "format_name");
+    probe.duration = JsonFields::seconds(format, "duration");
     for (const Json::Value &s : root["streams"]) {
         StreamInfo stream;
-        stream.index = jsonInt(s, "index");
-        stream.codecType = jsonText(s, "codec_type");
-        stream.codecName = jsonText(s, "codec_name");
-        stream.width = jsonInt(s, "width");
-        stream.height = jsonInt(s, "height");
-        stream.sampleRate = jsonInt(s, "sample_rate");
-        stream.channels = jsonInt(s, "channels");
-        stream.duration = jsonSeconds(s, "duration");
+        stream.index = JsonFields::integer(s, "index");
+        stream.codecType = JsonFields::text(s, "codec_type");
+        stream.codecName = JsonFields::text(s, "codec_name");
+        stream.width = JsonFields::integer(s, "width");
+        stream.height = JsonFields::integer(s, "height");
+        stream.sampleRate = JsonFields::integer(s, "sample_rate");
+        stream.channels = JsonFields::integer(s, "channels");
+        stream.duration = JsonFields::seconds(s, "duration");
         const Json::Value &tags = s["tags"];
-        stream.language = jsonText(tags, "language");
-        stream.title = jsonText(tags, "title");
+        stream.language = JsonFields::text(tags, "language");
+        stream.title = JsonFields::text(tags, "title");
         probe.streams.append(stream);
     }
     probe.ok = true;
