@@ -16,7 +16,7 @@ bash "$here/scripts/install-deps.sh"
 echo "bench: building in release mode into $build_dir"
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)" --target \
-  marlin-cli app_data ytzip bench_mediainfo bench_puxdownload bench_transcoder bench_clistart
+  marlin-cli app_data ytzip bench_mediainfo bench_cliinfo bench_puxdownload bench_transcoder bench_clistart
 mkdir -p "$logs"
 
 # The benchmarks' own diagnostic log stays in its files.
@@ -39,6 +39,7 @@ run() {
 }
 
 run mediainfo "$build_dir/bench/bench_mediainfo" --runs 8
+run cliinfo "$build_dir/bench/bench_cliinfo" --runs 10 --program "$build_dir/app/marlin-cli"
 run download "$build_dir/bench/bench_puxdownload" 5 100
 run transcoder "$build_dir/bench/bench_transcoder" --runs 8 --seconds 40 --probes 200
 run clistart "$build_dir/bench/bench_clistart" --runs 30 --program "$build_dir/app/marlin-cli"
@@ -62,6 +63,15 @@ verdict() {
 mi_bare=$(field mediainfo '^mediainfo: bare ([0-9.]+) ms.*')
 mi_ours=$(field mediainfo '^mediainfo: .* back end ([0-9.]+) ms.*')
 mi_ratio=$(field mediainfo '^mediainfo: .* ratio ([0-9.]+);.*')
+mi_inst=$(field mediainfo '^installed: installed ([0-9.]+) ms.*')
+mi_inst_ours=$(field mediainfo '^installed: .* back end ([0-9.]+) ms.*')
+mi_inst_ratio=$(field mediainfo '^installed: .* ratio ([0-9.]+);.*')
+mi_first=$(field mediainfo '^first run after an update: request ([0-9.]+) ms.*')
+mi_ready=$(field mediainfo '^first run after an update: .* copy ready ([0-9.]+) ms.*')
+mi_check=$(field mediainfo '^copy check: ([0-9.]+) us.*')
+ci_inst=$(field cliinfo '^cliinfo: installed ([0-9.]+) ms.*')
+ci_ours=$(field cliinfo '^cliinfo: .* marlin-cli ([0-9.]+) ms.*')
+ci_ratio=$(field cliinfo '^cliinfo: .* ratio ([0-9.]+);.*')
 dl_bare=$(field download '^download of .*bare tool median ([0-9.]+) ms.*')
 dl_ours=$(field download '^download of .*downloader median ([0-9.]+) ms.*')
 dl_ratio=$(field download '^download of .* ratio ([0-9.]+);.*')
@@ -84,8 +94,15 @@ echo "(ratio = Marlin / bare, the medians of alternating runs)"
 echo
 row "measurement" "Marlin" "bare" "ratio" "target" "verdict"
 row "--------------------------------------------" "------------" "------------" "--------" "--------" "-------"
-row "media information: back end / bare tool" "$(or_dash "$mi_ours") ms" "$(or_dash "$mi_bare") ms" \
+row "media information: back end / installed" "$(or_dash "$mi_inst_ours") ms" "$(or_dash "$mi_inst") ms" \
+  "$(or_dash "$mi_inst_ratio")" "<= 1.02" "$(verdict "$mi_inst_ratio" 1.02)"
+row "media information: back end / bare archive" "$(or_dash "$mi_ours") ms" "$(or_dash "$mi_bare") ms" \
   "$(or_dash "$mi_ratio")" "<= 1.05" "$(verdict "$mi_ratio" 1.05)"
+row "marlin-cli info process / installed tool" "$(or_dash "$ci_ours") ms" "$(or_dash "$ci_inst") ms" \
+  "$(or_dash "$ci_ratio")" "<= 1.10" "$(verdict "$ci_ratio" 1.10)"
+row "first request after an update" "$(or_dash "$mi_first") ms" "-" "-" "-" "reported"
+row "  its tool copy ready after" "$(or_dash "$mi_ready") ms" "-" "-" "-" "reported"
+row "tool copy check per request" "$(or_dash "$mi_check") us" "-" "-" "-" "reported"
 row "100 MiB download: PuxDownloader / bare tool" "$(or_dash "$dl_ours") ms" "$(or_dash "$dl_bare") ms" \
   "$(or_dash "$dl_ratio")" "<= 1.05" "$(verdict "$dl_ratio" 1.05)"
 row "conversion: ffmpegConverter / bare ffmpeg" "$(or_dash "$cv_ours") s" "$(or_dash "$cv_bare") s" \

@@ -3,6 +3,7 @@
 #include "webfetch/puxcommand.h"
 #include "webfetch/puxlinebuffer.h"
 #include "webfetch/puxprogresstracker.h"
+#include "webfetch/puxtool.h"
 #include "webfetch/webmediadownloader.h"
 
 #include <QProcess>
@@ -66,7 +67,7 @@ private:
     void downloadSubtitles();
     void proceedMerge();
 
-    PuxCommand toolCommand() const;
+    PuxCommand toolCommand();
     QString newTempBaseName();
     void addOutputOption(PuxCommand &command, const QString &baseName) const;
     void startTool(const PuxCommand &command, Run toolRun);
@@ -94,6 +95,8 @@ private:
     QString mergeOutput;
     QString toolPath;
     QString dataDir;
+    // The tool the current run started; held while it may run.
+    PuxTool tool;
     QStringList autoSubtitleLanguages;
     QString vCodec;
     QString aCodec;

@@ -2,6 +2,7 @@
 
 #include "webfetch/puxcommand.h"
 #include "webfetch/puxlinebuffer.h"
+#include "webfetch/puxtool.h"
 #include "webfetch/webmediainfoextractor.h"
 
 #include <QPointer>
@@ -23,7 +24,10 @@ public:
     void getMediaInfoBySignal(QString url) override;
     void cancel() override;
 
-    static PuxCommand initPuxExtractorCommand(const QString &toolPath, const QString &url);
+    // runPath, when given, is what runs in place of the archive toolPath
+    // (its unpacked copy).
+    static PuxCommand initPuxExtractorCommand(const QString &toolPath, const QString &url,
+                                              const QString &runPath = QString());
 
 private slots:
     void puxReadOutputData();
@@ -43,6 +47,8 @@ private:
     QString tempDir;
     QString toolPath;
     QString dataDir;
+    // The tool the current request runs; held until the next one.
+    PuxTool tool;
     WebMediaInfo mediaInfo;
     PuxLineBuffer errorLines;
     // One request gets one answer, however many ways its tool fails.

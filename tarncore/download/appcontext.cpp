@@ -14,6 +14,7 @@
 #include "kelframe/kelproductinfo.h"
 #include "shared/keltext.h"
 #include "shared/toollocator.h"
+#include "webfetch/puxtoolcache.h"
 
 namespace Tarn {
 
@@ -64,6 +65,9 @@ bool AppContext::init()
     qRegisterMetaType<Kel::Task::Status>("Kel::Task::Status");
     qRegisterMetaType<Tarn::DownloadParameters>("Tarn::DownloadParameters");
 
+    // The extractor tool runs from an unpacked copy kept in the user's cache.
+    Kel::PuxToolCache::instance()->setCacheDir(getToolCacheDir());
+
     downloadManager->init();
     convertManager->init();
     return true;
@@ -94,6 +98,11 @@ QString AppContext::getAppConfDir()
 QString AppContext::getAppDataDir()
 {
     return Kel::Text::removeTrailingSlash(Kel::appDataPath());
+}
+
+QString AppContext::getToolCacheDir()
+{
+    return Kel::Text::removeTrailingSlash(Kel::cachePath()) + QStringLiteral("/tool");
 }
 
 QString AppContext::getTempDir()

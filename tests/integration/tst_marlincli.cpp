@@ -17,6 +17,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -177,6 +178,10 @@ QStringList TestMarlinCli::homeFiles() const
     QStringList files = filesBelow(m_home);
     // The settings file is the user's own; the run reads it and leaves it be.
     files.removeAll(QStringLiteral("config/Marlin.ini"));
+    // The extractor tool's copy is made once for every later run.
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [](const QString &file) { return file.startsWith(QLatin1String("cache/tool/")); }),
+                files.end());
     return files;
 }
 
