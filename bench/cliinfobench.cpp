@@ -26,6 +26,8 @@
 #include <algorithm>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace {
 
 constexpr double allowedRatio = 1.10;
@@ -41,6 +43,16 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+// Processor time of the ended children, in milliseconds: steadier than the
+// clock on a busy machine.
+double childrenCpuMs()
+{
+    struct rusage usage;
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 + usage.ru_stime.tv_sec * 1e3
+           + usage.ru_stime.tv_usec / 1e3;
 }
 
 // Milliseconds of one whole process, or -1.
@@ -123,14 +135,18 @@ int main(int argc, char *argv[])
 
     std::vector<double> tool;
     std::vector<double> cli;
+    std::vector<double> toolCpu;
+    std::vector<double> cliCpu;
     for (int i = 0; i < runs; ++i) {
         for (int side = 0; side < 2; ++side) {
             const bool toolTurn = (side == 0) == (i % 2 == 0);
+            const double cpuBefore = childrenCpuMs();
             const double ms = toolTurn ? timedRun(installed, toolArguments, environment)
                                        : timedRun(program, cliArguments, environment);
             if (ms < 0)
                 return 2;
             (toolTurn ? tool : cli).push_back(ms);
+            (toolTurn ? toolCpu : cliCpu).push_back(childrenCpuMs() - cpuBefore);
         }
         out() << QStringLiteral("run %1: installed %2 ms, marlin-cli %3 ms\n")
                      .arg(i + 1)
@@ -141,6 +157,10 @@ int main(int argc, char *argv[])
     server.stop();
 
     const double ratio = median(cli) / median(tool);
+    out() << QStringLiteral("processor time: installed %1 ms, marlin-cli %2 ms, ratio %3\n")
+                 .arg(median(toolCpu), 0, 'f', 1)
+                 .arg(median(cliCpu), 0, 'f', 1)
+                 .arg(median(cliCpu) / median(toolCpu), 0, 'f', 3);
     out() << QStringLiteral("cliinfo: installed %1 ms, marlin-cli %2 ms, ratio %3; allowed %4: %5\n")
                  .arg(median(tool), 0, 'f', 1)
                  .arg(median(cli), 0, 'f', 1)

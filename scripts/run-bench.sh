@@ -69,6 +69,12 @@ mi_inst_ratio=$(field mediainfo '^installed: .* ratio ([0-9.]+);.*')
 mi_first=$(field mediainfo '^first run after an update: request ([0-9.]+) ms.*')
 mi_ready=$(field mediainfo '^first run after an update: .* copy ready ([0-9.]+) ms.*')
 mi_check=$(field mediainfo '^copy check: ([0-9.]+) us.*')
+mi_cpu_inst=$(field mediainfo '^processor time: installed ([0-9.]+) ms.*')
+mi_cpu_ours=$(field mediainfo '^processor time: .* back end ([0-9.]+) ms.*')
+mi_cpu_ratio=$(field mediainfo '^processor time: .* ratio ([0-9.]+).*')
+ci_cpu_inst=$(field cliinfo '^processor time: installed ([0-9.]+) ms.*')
+ci_cpu_ours=$(field cliinfo '^processor time: .* marlin-cli ([0-9.]+) ms.*')
+ci_cpu_ratio=$(field cliinfo '^processor time: .* ratio ([0-9.]+).*')
 ci_inst=$(field cliinfo '^cliinfo: installed ([0-9.]+) ms.*')
 ci_ours=$(field cliinfo '^cliinfo: .* marlin-cli ([0-9.]+) ms.*')
 ci_ratio=$(field cliinfo '^cliinfo: .* ratio ([0-9.]+);.*')
@@ -96,10 +102,14 @@ row "measurement" "Marlin" "bare" "ratio" "target" "verdict"
 row "--------------------------------------------" "------------" "------------" "--------" "--------" "-------"
 row "media information: back end / installed" "$(or_dash "$mi_inst_ours") ms" "$(or_dash "$mi_inst") ms" \
   "$(or_dash "$mi_inst_ratio")" "<= 1.02" "$(verdict "$mi_inst_ratio" 1.02)"
+row "  the same, processor time" "$(or_dash "$mi_cpu_ours") ms" "$(or_dash "$mi_cpu_inst") ms" \
+  "$(or_dash "$mi_cpu_ratio")" "-" "reported"
 row "media information: back end / bare archive" "$(or_dash "$mi_ours") ms" "$(or_dash "$mi_bare") ms" \
   "$(or_dash "$mi_ratio")" "<= 1.05" "$(verdict "$mi_ratio" 1.05)"
 row "marlin-cli info process / installed tool" "$(or_dash "$ci_ours") ms" "$(or_dash "$ci_inst") ms" \
   "$(or_dash "$ci_ratio")" "<= 1.10" "$(verdict "$ci_ratio" 1.10)"
+row "  the same, processor time" "$(or_dash "$ci_cpu_ours") ms" "$(or_dash "$ci_cpu_inst") ms" \
+  "$(or_dash "$ci_cpu_ratio")" "-" "reported"
 row "first request after an update" "$(or_dash "$mi_first") ms" "-" "-" "-" "reported"
 row "  its tool copy ready after" "$(or_dash "$mi_ready") ms" "-" "-" "-" "reported"
 row "tool copy check per request" "$(or_dash "$mi_check") us" "-" "-" "-" "reported"

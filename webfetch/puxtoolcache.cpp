@@ -179,7 +179,7 @@ void PuxToolCache::finishJob(const QString &key, int result)
         making.remove(key);
         if (result == PuxToolCopy::Failed)
             retryAfter.insert(key, QDeadlineTimer(RetryAfterFailureMs));
-        else if (result == PuxToolCopy::Busy)
+        else if (result == PuxToolCopy::Busy || result == PuxToolCopy::Changed)
             retryAfter.insert(key, QDeadlineTimer(RetryWhileBusyMs));
         else
             retryAfter.remove(key);

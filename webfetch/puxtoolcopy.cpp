@@ -74,6 +74,10 @@ void tidyLocked(const QString &cacheDir, const QString &keepDigest)
                 continue;
             // Out of its place first, while nobody can begin to use it.
             const QString trash = trashPath(cacheDir);
+#ifdef Q_OS_WIN
+            // A folder holding an open file cannot be renamed there.
+            use.unlock();
+#endif
             if (!QDir().rename(folder, trash)) {
                 KEL_ERROR("Cannot remove the tool copy %s", qUtf8Printable(folder));
                 continue;
@@ -84,17 +88,21 @@ void tidyLocked(const QString &cacheDir, const QString &keepDigest)
     }
 }
 
-bool unpack(const QString &interpreter, const QString &archive, const QString &folder, QString *error)
+// The status of the unpacking script when the archive's digest differs.
+const int ArchiveChangedStatus = 3;
+
+PuxToolCopy::Result unpack(const QString &interpreter, const QString &archive, const QString &digest,
+                           const QString &folder, QString *error)
 {
     QFile script(QStringLiteral(":/webfetch/puxtoolcopy.py"));
     if (!script.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("the unpacking script is missing");
-        return false;
+        return PuxToolCopy::Failed;
     }
     QProcess helper;
     helper.setProgram(interpreter);
     helper.setArguments({QStringLiteral("-I"), QStringLiteral("-c"), QString::fromUtf8(script.readAll()),
-                         QFileInfo(archive).absoluteFilePath(), folder});
+                         QFileInfo(archive).absoluteFilePath(), folder, digest});
     helper.setWorkingDirectory(folder);
     helper.setStandardInputFile(QProcess::nullDevice());
     helper.start();
@@ -103,15 +111,17 @@ bool unpack(const QString &interpreter, const QString &archive, const QString &f
                                                         : QStringLiteral("unpacking did not end in time");
         helper.kill();
         helper.waitForFinished(5000);
-        return false;
+        return PuxToolCopy::Failed;
     }
     if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0) {
         *error = QString::fromLocal8Bit(helper.readAllStandardError()).trimmed();
         if (error->isEmpty())
             *error = QStringLiteral("the unpacking ended with status %1").arg(helper.exitCode());
-        return false;
+        return helper.exitStatus() == QProcess::NormalExit && helper.exitCode() == ArchiveChangedStatus
+                   ? PuxToolCopy::Changed
+                   : PuxToolCopy::Failed;
     }
-    return true;
+    return PuxToolCopy::Made;
 }
 
 } // namespace
@@ -158,14 +168,17 @@ PuxToolCopy::Result PuxToolCopy::make(const QString &cacheDir, const QString &ar
         *error = work.errorString();
         return Failed;
     }
+    const Result unpacked = unpack(interpreter, archive, digest, work.path(), error);
+    if (unpacked != Made)
+        return unpacked;
     QFile use(path(work.path(), UseLockName));
-    if (!unpack(interpreter, archive, work.path(), error) || !use.open(QIODevice::WriteOnly)
-        || !PuxToolManifest::write(work.path(), digest, {UseLockName}, error)) {
-        if (error->isEmpty())
-            *error = use.errorString();
+    if (!use.open(QIODevice::WriteOnly)) {
+        *error = use.errorString();
         return Failed;
     }
     use.close();
+    if (!PuxToolManifest::write(work.path(), digest, {UseLockName}, error))
+        return Failed;
     // A damaged copy makes way; a process still running from it keeps its
     // files until it lets go of them.
     if (QFileInfo::exists(target) && !QDir().rename(target, trashPath(cacheDir))) {

@@ -26,6 +26,9 @@ public:
         Present,
         // Another process is making or tidying copies now.
         Busy,
+        // The archive is no longer the one of the digest (an update
+        // replaced it meanwhile).
+        Changed,
         Failed,
     };
 

@@ -3,14 +3,17 @@
 # valid for the interpreter that runs this script (the one that will run the
 # tool).
 #
-#     python3 -I -c <this text> ARCHIVE FOLDER
+#     python3 -I -c <this text> ARCHIVE FOLDER DIGEST
 #
-# FOLDER must exist and be empty. Bytecode shipped in the archive (beside
+# FOLDER must exist and be empty. The archive must still have the SHA-256
+# DIGEST that names the copy; when it was replaced meanwhile (an update),
+# the status is 3. Bytecode shipped in the archive (beside
 # each source, as zipimport wants it) is taken when it was made by this
 # interpreter's version without a check of its source; anything else is
 # compiled here. The last line on standard output is "copied <files>
 # <compiled>". Any failure ends with a non-zero status and a reason on
 # standard error; the caller removes the folder.
+import hashlib
 import importlib.util
 import os
 import py_compile
@@ -19,6 +22,10 @@ import sys
 import zipfile
 
 UNCHECKED_HASH = b"\x01\x00\x00\x00"
+
+
+class ArchiveChanged(Exception):
+    pass
 
 
 def member_path(folder, name):
@@ -31,10 +38,22 @@ def member_path(folder, name):
 
 
 def main():
-    archive, folder = sys.argv[1], sys.argv[2]
+    archive, folder, digest = sys.argv[1], sys.argv[2], sys.argv[3]
+    # What is unpacked is exactly what was hashed: one open file for both.
+    with open(archive, "rb") as raw:
+        sha256 = hashlib.sha256()
+        for block in iter(lambda: raw.read(1 << 20), b""):
+            sha256.update(block)
+        if sha256.hexdigest() != digest:
+            raise ArchiveChanged()
+        raw.seek(0)
+        unpack(raw, folder)
+
+
+def unpack(raw, folder):
     magic = importlib.util.MAGIC_NUMBER
     copied = compiled = 0
-    with zipfile.ZipFile(archive) as zf:
+    with zipfile.ZipFile(raw) as zf:
         members = {info.filename: info for info in zf.infolist() if not info.is_dir()}
         if "__main__.py" not in members:
             raise ValueError("the archive has no __main__.py")
@@ -70,6 +89,9 @@ def main():
 
 try:
     main()
+except ArchiveChanged:
+    print("puxtoolcopy: the archive changed", file=sys.stderr)
+    sys.exit(3)
 except Exception as error:  # noqa: BLE001 - every failure is reported the same way
     print("puxtoolcopy: %s" % error, file=sys.stderr)
     sys.exit(1)

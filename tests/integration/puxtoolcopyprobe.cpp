@@ -4,8 +4,9 @@
 //
 // Waits until GO_FILE exists, so that all start together, then makes the
 // copy, trying again while another program is making it; meanwhile the copy
-// must never be usable half-made. Prints "Made" or "Present", then "intact"
-// when the copy can be used afterwards.
+// must never be usable half-made. Prints "Made", "Present" or "Changed" (the
+// archive does not have DIGEST), then "intact" when the copy can be used
+// afterwards.
 #include "webfetch/puxfilelock.h"
 #include "webfetch/puxtoolcopy.h"
 
@@ -49,7 +50,9 @@ int main(int argc, char *argv[])
         std::printf("Failed: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("%s\n", result == PuxToolCopy::Made ? "Made" : "Present");
+    std::printf("%s\n", result == PuxToolCopy::Made      ? "Made"
+                         : result == PuxToolCopy::Present ? "Present"
+                                                          : "Changed");
     PuxFileLock lease;
     std::printf("%s\n", PuxToolCopy::acquire(cache, digest, &lease) ? "intact" : "not usable");
     return 0;

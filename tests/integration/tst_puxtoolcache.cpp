@@ -86,8 +86,11 @@ private slots:
     void newArchiveGetsNewCopyAndOldOneGoes();
     void unwritableCacheRunsArchive();
     void programsStartingTogetherMakeOneCopy();
+    void copyHoldsWhatItsNameSays();
 
 private:
+    // Starts the probe program making the copy of the archive under digest.
+    std::unique_ptr<QProcess> startProbe(const QString &digest, const QString &go);
     PuxTool readyTool();
     // A real media-information request through the back end.
     void expectMediaInfo();
@@ -300,18 +303,23 @@ void TestPuxToolCache::unwritableCacheRunsArchive()
     expectMediaInfo();
 }
 
+std::unique_ptr<QProcess> TestPuxToolCache::startProbe(const QString &digest, const QString &go)
+{
+    auto probe = std::make_unique<QProcess>();
+    probe->start(TestTools::testDir() + QStringLiteral("/puxtoolcopy-probe"),
+                 {m_cacheDir, m_archive, digest, TestTools::pythonPath(), go});
+    return probe;
+}
+
 void TestPuxToolCache::programsStartingTogetherMakeOneCopy()
 {
-    const QString probe = TestTools::testDir() + QStringLiteral("/puxtoolcopy-probe");
-    QVERIFY2(QFileInfo(probe).isExecutable(), "puxtoolcopy-probe is not built");
     QVERIFY(QDir().mkpath(m_cacheDir));
     const QString digest = sha256(m_archive);
     const QString go = m_root->filePath(QStringLiteral("go"));
 
     std::vector<std::unique_ptr<QProcess>> programs;
     for (int i = 0; i < 2; ++i) {
-        programs.push_back(std::make_unique<QProcess>());
-        programs.back()->start(probe, {m_cacheDir, m_archive, digest, TestTools::pythonPath(), go});
+        programs.push_back(startProbe(digest, go));
         QVERIFY2(programs.back()->waitForStarted(), qPrintable(programs.back()->errorString()));
     }
     QVERIFY(writeAll(go, "go"));
@@ -327,6 +335,19 @@ void TestPuxToolCache::programsStartingTogetherMakeOneCopy()
     results.sort();
     QCOMPARE(results, (QStringList{QStringLiteral("Made"), QStringLiteral("Present")}));
     QCOMPARE(entries(m_cacheDir), sorted({digest, QStringLiteral("make.lock")}));
+}
+
+void TestPuxToolCache::copyHoldsWhatItsNameSays()
+{
+    // As when an update replaces the archive while its copy is being made.
+    QVERIFY(QDir().mkpath(m_cacheDir));
+    const QString go = m_root->filePath(QStringLiteral("go"));
+    QVERIFY(writeAll(go, "go"));
+    const QString otherDigest = QString::fromLatin1(QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex());
+    const auto probe = startProbe(otherDigest, go);
+    QVERIFY2(probe->waitForFinished(copyMs), qPrintable(probe->errorString()));
+    QCOMPARE(QString::fromUtf8(probe->readAllStandardOutput()), QStringLiteral("Changed\nnot usable\n"));
+    QCOMPARE(entries(m_cacheDir), QStringList{QStringLiteral("make.lock")});
 }
 
 QTEST_GUILESS_MAIN(TestPuxToolCache)
