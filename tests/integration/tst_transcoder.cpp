@@ -1,3 +1,4 @@
+#include "shared/runstamp.h"
 #include "support/testtools.h"
 #include "transcoder/convertjob.h"
 #include "transcoder/mediaconverter.h"
@@ -76,6 +77,19 @@ QList<qint64> childFfmpegProcesses()
     return pids;
 }
 
+// The files that this program's conversions are writing beside target.
+QStringList workFiles(const QString &target)
+{
+    const QString pattern = Kel::RunStamp::current() + QStringLiteral("*") + Kel::RunStamp::ConvertMarker + QStringLiteral("*");
+    return QFileInfo(target).dir().entryList({pattern}, QDir::Files);
+}
+
+qint64 workFileSize(const QString &target)
+{
+    const QStringList files = workFiles(target);
+    return files.size() == 1 ? QFileInfo(QFileInfo(target).dir().filePath(files.first())).size() : -1;
+}
+
 char processState(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -130,6 +144,7 @@ private slots:
     void corruptSourceEndsInError();
     void crashedConverterIsReported();
     void targetThatIsTheSourceIsRefused();
+    void takenNamesAreNeverOverwritten();
     void converterThatCannotStartIsReported();
 
 private:
@@ -503,10 +518,11 @@ void TestTranscoder::pauseStopsUntilResume()
     // Output already on its way when the process stopped may still arrive.
     QTest::qWait(200);
     const int progressWhilePaused = progress.count();
-    const qint64 sizeWhilePaused = QFileInfo(job.target).size();
+    const qint64 sizeWhilePaused = workFileSize(job.target);
+    QVERIFY(sizeWhilePaused >= 0);
     QTest::qWait(1500);
     QCOMPARE(progress.count(), progressWhilePaused);
-    QCOMPARE(QFileInfo(job.target).size(), sizeWhilePaused);
+    QCOMPARE(workFileSize(job.target), sizeWhilePaused);
     QVERIFY(finished.isEmpty());
     QVERIFY(failed.isEmpty());
 
@@ -549,9 +565,12 @@ void TestTranscoder::cancelRemovesTheUnfinishedTarget()
 
     converter->convert(job);
     QVERIFY(progress.wait(60000));
-    QVERIFY(QFileInfo::exists(job.target));
+    // The unfinished result never carries the target's name.
+    QVERIFY(!QFileInfo::exists(job.target));
+    QCOMPARE(workFiles(job.target).size(), 1);
     converter->cancel();
     QVERIFY(!QFileInfo::exists(job.target));
+    QVERIFY(workFiles(job.target).isEmpty());
     QVERIFY(childFfmpegProcesses().isEmpty());
     QCoreApplication::processEvents();
     QVERIFY(failed.isEmpty());
@@ -584,6 +603,7 @@ void TestTranscoder::clearKeepsAFinishedTarget()
     converter->convert(job);
     QTRY_VERIFY_WITH_TIMEOUT(finished.count() + failed.count() > 0, ConversionTimeoutMs);
     QCOMPARE(finished.count(), 1);
+    QCOMPARE(converter->resultFile(), job.target);
     converter->clear();
     QVERIFY(QFileInfo::exists(job.target));
 
@@ -595,6 +615,7 @@ void TestTranscoder::clearKeepsAFinishedTarget()
     QVERIFY(progress.wait(60000));
     second->clear();
     QVERIFY(!QFileInfo::exists(other.target));
+    QVERIFY(workFiles(other.target).isEmpty());
     QVERIFY(childFfmpegProcesses().isEmpty());
 }
 
@@ -630,6 +651,7 @@ void TestTranscoder::crashedConverterIsReported()
     QCOMPARE(failed.first().first().toInt(), int(MediaConverter::ConverterCrashed));
     QVERIFY(finished.isEmpty());
     QVERIFY(!QFileInfo::exists(job.target));
+    QVERIFY(workFiles(job.target).isEmpty());
 }
 
 void TestTranscoder::targetThatIsTheSourceIsRefused()
@@ -653,6 +675,40 @@ void TestTranscoder::targetThatIsTheSourceIsRefused()
         QCOMPARE(QFileInfo(media("own.mp4")).size(), size);
     }
     QCOMPARE(TestTools::probeStreams(media("own.mp4")).formatName.toUtf8(), before);
+}
+
+void TestTranscoder::takenNamesAreNeverOverwritten()
+{
+    // Another program's file under the target's name before the start, and
+    // under the first numbered name while the conversion runs.
+    const ConvertJob job = makeJob("av.mp4", profile("MKV", "libx264", "aac", QSize(320, 240)), "taken.mkv");
+    const QString numbered = output(QStringLiteral("taken(1).mkv"));
+    auto write = [](const QString &file) {
+        QFile f(file);
+        return f.open(QIODevice::WriteOnly) && f.write("someone else's") > 0;
+    };
+    QVERIFY(write(job.target));
+    QScopedPointer<MediaConverter> converter(MediaConverterFactory::instance()->createConverter());
+    QSignalSpy failed(converter.data(), &MediaConverter::error);
+    QSignalSpy finished(converter.data(), &MediaConverter::finished);
+    converter->convert(job);
+    QVERIFY(write(numbered));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() + failed.count() > 0, ConversionTimeoutMs);
+    QCOMPARE(finished.count(), 1);
+
+    const QString result = output(QStringLiteral("taken(2).mkv"));
+    QCOMPARE(converter->resultFile(), result);
+    QVERIFY(TestTools::probeStreams(result).hasVideo());
+    for (const QString &file : {job.target, numbered}) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("someone else's"));
+    }
+    QVERIFY(workFiles(job.target).isEmpty());
+    converter->clear();
+    QVERIFY(QFileInfo::exists(result));
+    for (const QString &file : {job.target, numbered, result})
+        QFile::remove(file);
 }
 
 void TestTranscoder::converterThatCannotStartIsReported()
