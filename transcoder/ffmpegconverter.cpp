@@ -35,6 +35,17 @@ bool isSameFile(const QString &a, const QString &b)
     return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
 }
 
+// ffmpeg ends with 0 even when it could not write the end of its output, as
+// on a full disk; such a file is no result.
+bool outputLeftIncomplete(const QStringList &messages)
+{
+    for (const QString &line : messages) {
+        if (line.contains(QLatin1String("Error writing trailer")) || line.contains(QLatin1String("Error closing file")))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 ffmpegConverter::ffmpegConverter(QObject *parent) : MediaConverter(parent)
@@ -197,6 +208,13 @@ void ffmpegConverter::removeWorkFile()
 
 void ffmpegConverter::finishResult()
 {
+    if (outputLeftIncomplete(parser.lastMessages())) {
+        KEL_ERROR("ffmpeg could not complete %s: %s", qPrintable(workFile),
+                  qPrintable(parser.lastMessages().join(QLatin1String(" | "))));
+        removeWorkFile();
+        emit error(ConverterFailed);
+        return;
+    }
     QString reason;
     const QString result = FileClaim::moveToFreeName(workFile, target, &reason);
     if (result.isEmpty()) {
