@@ -153,7 +153,6 @@ private slots:
     void killedRunsAreCleanedUpByALaterStart();
     void failedConversionKeepsTheDownload_data();
     void failedConversionKeepsTheDownload();
-    void fullDiskLeavesNoBrokenResult();
 
 private:
     QString program() const { return TestTools::appDir() + QStringLiteral("/marlin-cli"); }
@@ -382,24 +381,6 @@ void TestResultIntegrity::failedConversionKeepsTheDownload()
     // No result, broken or not.
     if (fullDisk)
         QCOMPARE(filesIn(conversions), QStringList({"filler"}));
-}
-
-void TestResultIntegrity::fullDiskLeavesNoBrokenResult()
-{
-    SmallDisk disk(m_root.filePath(QStringLiteral("small")));
-    if (!disk.mounted)
-        QSKIP(qPrintable(QStringLiteral("a small file system cannot be mounted here (it needs root): %1").arg(disk.error)));
-    QVERIFY(disk.fill(16 * 1024));
-    const QString media = siteFile(m_manifest.page(SampleSite::progressiveId()).format(QStringLiteral("240p")).path);
-
-    CliProcess conversion(program(), {"convert", "--profile", "MP3 Standard", "-o", disk.path, media}, environment());
-    QVERIFY(conversion.finish());
-    QCOMPARE(conversion.process.exitCode(), 1);
-    CliProcess download(program(), {"download", "--allow-host", host(), "-o", disk.path, page(SampleSite::dashId())},
-                        environment());
-    QVERIFY(download.finish());
-    QCOMPARE(download.process.exitCode(), 1);
-    QCOMPARE(filesIn(disk.path), QStringList({"filler"}));
 }
 
 QTEST_GUILESS_MAIN(TestResultIntegrity)

@@ -41,12 +41,8 @@ class TestResultFiles : public QObject
 private slots:
     void claimTakesTheFirstFreeName_data();
     void claimTakesTheFirstFreeName();
-    void claimFailureLeavesTheFile();
-    void temporaryFilesAreNewAndStamped();
     void stampStates_data();
     void stampStates();
-    void temporaryNames_data();
-    void temporaryNames();
     void cleanerRemovesOnlyWhatGoneRunsLeft();
 };
 
@@ -91,44 +87,6 @@ void TestResultFiles::claimTakesTheFirstFreeName()
     }
 }
 
-void TestResultFiles::claimFailureLeavesTheFile()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString from = dir.filePath(QStringLiteral("result.tmp"));
-    QVERIFY(write(from, "result"));
-    QString error;
-    // A name longer than a file system allows is no reason to try others.
-    QCOMPARE(FileClaim::moveToFreeName(from, dir.filePath(QString(300, QLatin1Char('n'))), &error), QString());
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(read(from), QByteArray("result"));
-    QCOMPARE(FileClaim::moveToFreeName(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("x")), &error),
-             QString());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"result.tmp"}));
-}
-
-void TestResultFiles::temporaryFilesAreNewAndStamped()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString first = FileClaim::createTemporary(dir.path(), RunStamp::ConvertMarker, QStringLiteral("mp4"));
-    const QString second = FileClaim::createTemporary(dir.path(), RunStamp::ConvertMarker, QStringLiteral("mp4"));
-    QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
-    for (const QString &file : {first, second}) {
-        const QFileInfo info(file);
-        QVERIFY(info.exists());
-        QCOMPARE(info.size(), qint64(0));
-        QCOMPARE(info.suffix(), QStringLiteral("mp4"));
-        QVERIFY(info.fileName().startsWith(RunStamp::current()));
-        QVERIFY(RunStamp::isTemporaryName(info.fileName()));
-    }
-    QString error;
-    QCOMPARE(FileClaim::createTemporary(dir.filePath(QStringLiteral("missing")), RunStamp::ConvertMarker,
-                                        QStringLiteral("mp4"), &error),
-             QString());
-    QVERIFY(!error.isEmpty());
-}
-
 void TestResultFiles::stampStates_data()
 {
     QTest::addColumn<QString>("stamp");
@@ -155,27 +113,6 @@ void TestResultFiles::stampStates()
     QFETCH(QString, stamp);
     QFETCH(int, state);
     QCOMPARE(int(RunStamp::state(stamp)), state);
-}
-
-void TestResultFiles::temporaryNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("temporary");
-
-    const QString stamp = RunStamp::current();
-    QTest::newRow("download piece") << stamp + QStringLiteral("{ab}PUXTMP_.f137.mp4.part") << true;
-    QTest::newRow("conversion") << stamp + QStringLiteral("3CONVTMP_.mp4") << true;
-    QTest::newRow("command-line folder") << stamp + QStringLiteral("marlin-cli-aB3xYz") << true;
-    QTest::newRow("stamp without a marker") << stamp + QStringLiteral("holiday.mp4") << false;
-    QTest::newRow("marker without a stamp") << QStringLiteral("{ab}PUXTMP_.mp4") << false;
-    QTest::newRow("stamp inside the name") << QLatin1Char('x') + stamp + QStringLiteral("CONVTMP_.mp4") << false;
-}
-
-void TestResultFiles::temporaryNames()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, temporary);
-    QCOMPARE(RunStamp::isTemporaryName(name), temporary);
 }
 
 void TestResultFiles::cleanerRemovesOnlyWhatGoneRunsLeft()
