@@ -144,7 +144,6 @@ private slots:
     void corruptSourceEndsInError();
     void crashedConverterIsReported();
     void targetThatIsTheSourceIsRefused();
-    void takenNamesAreNeverOverwritten();
     void converterThatCannotStartIsReported();
 
 private:
@@ -675,40 +674,6 @@ void TestTranscoder::targetThatIsTheSourceIsRefused()
         QCOMPARE(QFileInfo(media("own.mp4")).size(), size);
     }
     QCOMPARE(TestTools::probeStreams(media("own.mp4")).formatName.toUtf8(), before);
-}
-
-void TestTranscoder::takenNamesAreNeverOverwritten()
-{
-    // Another program's file under the target's name before the start, and
-    // under the first numbered name while the conversion runs.
-    const ConvertJob job = makeJob("av.mp4", profile("MKV", "libx264", "aac", QSize(320, 240)), "taken.mkv");
-    const QString numbered = output(QStringLiteral("taken(1).mkv"));
-    auto write = [](const QString &file) {
-        QFile f(file);
-        return f.open(QIODevice::WriteOnly) && f.write("someone else's") > 0;
-    };
-    QVERIFY(write(job.target));
-    QScopedPointer<MediaConverter> converter(MediaConverterFactory::instance()->createConverter());
-    QSignalSpy failed(converter.data(), &MediaConverter::error);
-    QSignalSpy finished(converter.data(), &MediaConverter::finished);
-    converter->convert(job);
-    QVERIFY(write(numbered));
-    QTRY_VERIFY_WITH_TIMEOUT(finished.count() + failed.count() > 0, ConversionTimeoutMs);
-    QCOMPARE(finished.count(), 1);
-
-    const QString result = output(QStringLiteral("taken(2).mkv"));
-    QCOMPARE(converter->resultFile(), result);
-    QVERIFY(TestTools::probeStreams(result).hasVideo());
-    for (const QString &file : {job.target, numbered}) {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("someone else's"));
-    }
-    QVERIFY(workFiles(job.target).isEmpty());
-    converter->clear();
-    QVERIFY(QFileInfo::exists(result));
-    for (const QString &file : {job.target, numbered, result})
-        QFile::remove(file);
 }
 
 void TestTranscoder::converterThatCannotStartIsReported()
