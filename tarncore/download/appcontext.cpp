@@ -4,6 +4,7 @@
 #include "tarncore/download/datamanager.h"
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/downloadparameters.h"
+#include "tarncore/services/leftovercleaner.h"
 #include "tarncore/settings/settingsmanager.h"
 #include "tarncore/task/task.h"
 #include "shared/progress.h"
@@ -15,6 +16,8 @@
 #include "shared/keltext.h"
 #include "shared/toollocator.h"
 #include "webfetch/puxtoolcache.h"
+
+#include <QDir>
 
 namespace Tarn {
 
@@ -65,6 +68,10 @@ bool AppContext::init()
     qRegisterMetaType<Kel::Task::Status>("Kel::Task::Status");
     qRegisterMetaType<Tarn::DownloadParameters>("Tarn::DownloadParameters");
 
+    // What runs killed outright left behind, before anything of this run
+    // starts; running instances keep theirs.
+    LeftoverCleaner::removeLeftovers({settingsManager->getDownloadDestDir(), settingsManager->getConvertDestDir(),
+                                      getTempDir(), QDir::tempPath()});
     // The extractor tool runs from an unpacked copy kept in the user's cache.
     Kel::PuxToolCache::instance()->setCacheDir(getToolCacheDir());
 
