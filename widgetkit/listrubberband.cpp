@@ -32,7 +32,11 @@ void ListRubberBand::setBand(const QRect &rect)
 void ListRubberBand::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), fill);
+    // A skin gives plain colours; an opaque fill would hide the rows.
+    QColor shade = fill;
+    if (shade.alpha() == 255)
+        shade.setAlpha(48);
+    painter.fillRect(rect(), shade);
     painter.setPen(QPen(border, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));

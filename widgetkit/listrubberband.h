@@ -14,6 +14,7 @@ class ListRubberBand : public QWidget
 public:
     explicit ListRubberBand(QWidget *viewport);
 
+    // An opaque fill is drawn translucent.
     void setColors(const QColor &border, const QColor &fill);
     // rect in viewport coordinates, normalised.
     void setBand(const QRect &rect);

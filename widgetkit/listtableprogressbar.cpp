@@ -1,7 +1,7 @@
 #include "widgetkit/listtableprogressbar.h"
 
 #include "ui_listtableprogressbar.h"
-#include "widgetkit/repolish.h"
+#include "kelframe/kelskin.h"
 #include "widgetkit/progressbarvalue.h"
 #include "shared/keltime.h"
 
@@ -119,7 +119,7 @@ void ListTableProgressBar::setMark(bool completed, bool failed)
     ui->failedIconLabel->setVisible(failed);
     ui->iconTextLabel->setText(completed ? tr("Done") : tr("Failed"));
     ui->iconTextLabel->setProperty("status", completed ? QStringLiteral("success") : QStringLiteral("faild"));
-    repolish(ui->iconTextLabel);
+    KelSkin::repolish(ui->iconTextLabel);
     setProgressVisible(false);
     ui->textLabel->hide();
     ui->iconWidget->show();
@@ -142,7 +142,7 @@ void ListTableProgressBar::applyStatus()
     if (ui->progressBar->property("status") == shown)
         return;
     ui->progressBar->setProperty("status", shown);
-    repolish(ui->progressBar);
+    KelSkin::repolish(ui->progressBar);
 }
 
 void ListTableProgressBar::setSelected(bool value)
@@ -152,10 +152,10 @@ void ListTableProgressBar::setSelected(bool value)
     selected = value;
     const QString flag = value ? QStringLiteral("1") : QStringLiteral("0");
     setProperty("selected", flag);
-    repolish(this);
+    KelSkin::repolish(this);
     for (QWidget *child : findChildren<QWidget *>()) {
         child->setProperty("selected", flag);
-        repolish(child);
+        KelSkin::repolish(child);
     }
     applyStatus();
 }

@@ -20,7 +20,7 @@ QWidget *ListTableProgressDelegate::createEditor(QWidget *parent, const QStyleOp
     passMouseMoves(editor);
     const qint64 key = itemKey(index);
     editor->setProperty("itemKey", key);
-    editors.insert(key, editor);
+    editors.insert(key, editor, index);
     return editor;
 }
 
@@ -43,8 +43,7 @@ void ListTableProgressDelegate::updateEditorGeometry(QWidget *editor, const QSty
 void ListTableProgressDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
 {
     const qint64 key = editor->property("itemKey").toLongLong();
-    if (editors.value(key) == editor)
-        editors.remove(key);
+    editors.remove(key, editor);
     ListTableItemDelegate::destroyEditor(editor, index);
 }
 
@@ -89,12 +88,17 @@ void ListTableProgressDelegate::removeEditor(const QModelIndex &index)
 
 ListTableProgressBar *ListTableProgressDelegate::getEditor(qint64 key) const
 {
-    return editors.value(key);
+    return editors.widget(key);
 }
 
 int ListTableProgressDelegate::editorCount() const
 {
-    return int(editors.size());
+    return editors.size();
+}
+
+QList<QPersistentModelIndex> ListTableProgressDelegate::editorIndexes() const
+{
+    return editors.indexes();
 }
 
 } // namespace Tarn

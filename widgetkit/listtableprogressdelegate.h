@@ -2,7 +2,8 @@
 
 #include "widgetkit/listtableitemdelegate.h"
 
-#include <QHash>
+#include "widgetkit/livecellmap.h"
+
 #include <QPointer>
 
 namespace Tarn {
@@ -30,11 +31,13 @@ public:
     void removeEditor(const QModelIndex &index);
     ListTableProgressBar *getEditor(qint64 key) const;
     int editorCount() const;
+    // The cells that hold a live widget now.
+    QList<QPersistentModelIndex> editorIndexes() const;
 
 private:
     void sync(ListTableProgressBar *bar, const QModelIndex &index) const;
 
-    mutable QHash<qint64, QPointer<ListTableProgressBar>> editors;
+    mutable LiveCellMap<ListTableProgressBar> editors;
 };
 
 } // namespace Tarn

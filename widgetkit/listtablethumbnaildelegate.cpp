@@ -22,7 +22,7 @@ QWidget *ListTableThumbnailDelegate::createEditor(QWidget *parent, const QStyleO
     passMouseMoves(editor);
     const qint64 key = itemKey(index);
     editor->setProperty("itemKey", key);
-    editors.insert(key, editor);
+    editors.insert(key, editor, index);
     return editor;
 }
 
@@ -46,8 +46,7 @@ void ListTableThumbnailDelegate::updateEditorGeometry(QWidget *editor, const QSt
 void ListTableThumbnailDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
 {
     const qint64 key = editor->property("itemKey").toLongLong();
-    if (editors.value(key) == editor)
-        editors.remove(key);
+    editors.remove(key, editor);
     ListTableItemDelegate::destroyEditor(editor, index);
 }
 
@@ -82,12 +81,17 @@ void ListTableThumbnailDelegate::removeEditor(const QModelIndex &index)
 
 ListTableThumbnailWidget *ListTableThumbnailDelegate::getEditor(qint64 key) const
 {
-    return editors.value(key);
+    return editors.widget(key);
 }
 
 int ListTableThumbnailDelegate::editorCount() const
 {
-    return int(editors.size());
+    return editors.size();
+}
+
+QList<QPersistentModelIndex> ListTableThumbnailDelegate::editorIndexes() const
+{
+    return editors.indexes();
 }
 
 } // namespace Tarn

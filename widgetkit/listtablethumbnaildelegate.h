@@ -2,7 +2,8 @@
 
 #include "widgetkit/listtableitemdelegate.h"
 
-#include <QHash>
+#include "widgetkit/livecellmap.h"
+
 #include <QPointer>
 
 namespace Tarn {
@@ -31,11 +32,13 @@ public:
     void removeEditor(const QModelIndex &index);
     ListTableThumbnailWidget *getEditor(qint64 key) const;
     int editorCount() const;
+    // The cells that hold a live widget now.
+    QList<QPersistentModelIndex> editorIndexes() const;
 
     static const QPoint EditorOffset;
 
 private:
-    mutable QHash<qint64, QPointer<ListTableThumbnailWidget>> editors;
+    mutable LiveCellMap<ListTableThumbnailWidget> editors;
 };
 
 } // namespace Tarn

@@ -1,6 +1,7 @@
 #include "widgetkit/listtablethumbnailwidget.h"
 
 #include "widgetkit/thumbnailloader.h"
+#include "kelframe/kelskin.h"
 #include "shared/kellog.h"
 
 #include <QLabel>
@@ -13,6 +14,7 @@ ListTableThumbnailWidget::ListTableThumbnailWidget(QWidget *parent)
 {
     setFocusPolicy(Qt::NoFocus);
     label->setObjectName(QStringLiteral("thumbnailLabel"));
+    label->setProperty("loaded", QStringLiteral("false"));
     label->setAlignment(Qt::AlignCenter);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -52,6 +54,10 @@ void ListTableThumbnailWidget::setThumbnail(const QString &newPath)
     failedPath.clear();
     path = newPath;
     label->setPixmap(pixmap);
+    if (label->property("loaded").toString() != QLatin1String("true")) {
+        label->setProperty("loaded", QStringLiteral("true"));
+        KelSkin::repolish(label);
+    }
 }
 
 QString ListTableThumbnailWidget::getThumbnail() const

@@ -9,7 +9,8 @@ class QLabel;
 namespace Tarn {
 
 // The thumbnail in a table's thumbnail cell: a 16:9 picture with rounded
-// corners; a placeholder (from the style sheet) until the picture arrives.
+// corners; a placeholder (from the style sheet) until the picture arrives,
+// when the label's dynamic property "loaded" turns "true".
 class WIDGETKIT_EXPORT ListTableThumbnailWidget : public QWidget
 {
     Q_OBJECT

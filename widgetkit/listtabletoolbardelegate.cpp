@@ -31,14 +31,12 @@ QWidget *ListTableToolBarDelegate::createEditor(QWidget *parent, const QStyleOpt
     if (actions.isEmpty())
         return nullptr;
 
-    const bool updates = view->updatesEnabled();
-    view->setUpdatesEnabled(false);
+    // Filled while hidden; the view shows it once it is placed.
     auto *bar = new ListItemToolBar(parent);
     bar->hide();
     setToolBarActions(bar, actions, index);
     bar->setProperty("itemKey", itemKey(index));
     connect(bar, &ListItemToolBar::pressed, this, &ListTableToolBarDelegate::onToolBarPressed);
-    view->setUpdatesEnabled(updates);
     toolBar = bar;
     return bar;
 }

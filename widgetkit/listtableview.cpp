@@ -27,6 +27,9 @@ ListTableView::ListTableView(QWidget *parent)
     connect(accelerators.at(2), &QAction::triggered, this, &ListTableView::onSelectNext);
     connect(accelerators.at(3), &QAction::triggered, this, &ListTableView::onRemove);
     connect(this, &QAbstractItemView::entered, this, &ListTableView::onMouseEntered);
+    releaseTimer.setSingleShot(true);
+    releaseTimer.setInterval(0);
+    connect(&releaseTimer, &QTimer::timeout, this, &ListTableView::releaseFarCells);
     verticalScrollBar()->installEventFilter(this);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -41,7 +44,7 @@ ListTableView::ListTableView(QWidget *parent)
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(true);
 }
 
 ListTableView::~ListTableView() = default;
@@ -339,6 +342,8 @@ void ListTableView::onRemove()
 
 void ListTableView::onMouseEntered(const QModelIndex &index)
 {
+    if (support->isBandActive())
+        return;
     setMouseOverRow(index.isValid() ? index.row() : -1);
 }
 
@@ -392,6 +397,44 @@ void ListTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, i
     QTableView::rowsAboutToBeRemoved(parent, start, end);
 }
 
+void ListTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                const QList<int> &roles)
+{
+    // A row of the list changed: only its cells are drawn again, not the
+    // whole table as for a range of cells.
+    if (topLeft.isValid() && topLeft.row() == bottomRight.row() && topLeft.parent() == rootIndex()) {
+        for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
+            const QModelIndex cell = topLeft.siblingAtColumn(column);
+            QTableView::dataChanged(cell, cell, roles);
+        }
+        return;
+    }
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+}
+
+void ListTableView::releaseFarCells()
+{
+    const int reach = viewport()->height();
+    auto isFar = [&](const QPersistentModelIndex &index) {
+        if (!index.isValid())
+            return false;
+        const int top = rowViewportPosition(index.row());
+        return top + rowHeight(index.row()) < -reach || top > viewport()->height() + reach;
+    };
+    if (ListTableThumbnailDelegate *thumbnails = getThumbnailDelegate()) {
+        for (const QPersistentModelIndex &index : thumbnails->editorIndexes()) {
+            if (isFar(index))
+                closePersistentEditor(index);
+        }
+    }
+    if (ListTableProgressDelegate *progress = getProgressDelegate()) {
+        for (const QPersistentModelIndex &index : progress->editorIndexes()) {
+            if (isFar(index))
+                closePersistentEditor(index);
+        }
+    }
+}
+
 QItemSelection ListTableView::rowsInSpan(const QRect &band) const
 {
     QItemSelection selection;
@@ -442,7 +485,8 @@ void ListTableView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!support->mouseMove(event))
         QTableView::mouseMoveEvent(event);
-    setMouseOverRow(rowAt(event->position().toPoint().y()));
+    // No hover row while a band is drawn.
+    setMouseOverRow(support->isBandActive() ? -1 : rowAt(event->position().toPoint().y()));
 }
 
 void ListTableView::mouseReleaseEvent(QMouseEvent *event)
@@ -469,6 +513,7 @@ void ListTableView::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);
     support->contentScrolled();
+    releaseTimer.start();
 }
 
 } // namespace Tarn

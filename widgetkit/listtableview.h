@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPersistentModelIndex>
 #include <QPointer>
+#include <QTimer>
 #include <QTableView>
 
 namespace Tarn {
@@ -97,6 +98,8 @@ signals:
 protected slots:
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -113,8 +116,13 @@ private:
     void closeColumnEditors(int column);
     void updateRow(int row);
     void onLayoutChanged();
+    // Live cells far from the visible rows go, so that a long list holds
+    // the widgets of a few screens only; they are made again when their rows
+    // come back into view.
+    void releaseFarCells();
 
     ListViewSupport *support;
+    QTimer releaseTimer;
     QPointer<ListTableToolBarDelegate> callerToolBarDelegate;
     QList<QAction *> rowActions;
     QPersistentModelIndex toolBarIndex;

@@ -22,6 +22,9 @@ ListThumbView::ListThumbView(QWidget *parent)
     connect(accelerators.at(2), &QAction::triggered, this, &ListThumbView::onSelectNext);
     connect(accelerators.at(3), &QAction::triggered, this, &ListThumbView::onRemove);
     connect(this, &QAbstractItemView::entered, this, &ListThumbView::onMouseEntered);
+    releaseTimer.setSingleShot(true);
+    releaseTimer.setInterval(0);
+    connect(&releaseTimer, &QTimer::timeout, this, &ListThumbView::releaseFarCells);
     verticalScrollBar()->installEventFilter(this);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -211,6 +214,8 @@ void ListThumbView::onRemove()
 
 void ListThumbView::onMouseEntered(const QModelIndex &index)
 {
+    if (support->isBandActive())
+        return;
     setMouseOverRow(index.isValid() ? index.row() : -1);
 }
 
@@ -244,6 +249,35 @@ void ListThumbView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, i
         }
     }
     QListView::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void ListThumbView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                const QList<int> &roles)
+{
+    // A row of the list changed: only its tile is drawn again, not the whole
+    // grid as for a range of cells.
+    if (topLeft.isValid() && topLeft.row() == bottomRight.row() && topLeft.parent() == rootIndex()
+        && topLeft.column() <= modelColumn() && modelColumn() <= bottomRight.column()) {
+        const QModelIndex tile = topLeft.siblingAtColumn(modelColumn());
+        QListView::dataChanged(tile, tile, roles);
+        return;
+    }
+    QListView::dataChanged(topLeft, bottomRight, roles);
+}
+
+void ListThumbView::releaseFarCells()
+{
+    ListViewItemDelegate *delegate = getItemDelegate();
+    if (!delegate)
+        return;
+    const int reach = viewport()->height();
+    const QRect keep = viewport()->rect().adjusted(0, -reach, 0, reach);
+    for (const QPersistentModelIndex &index : delegate->editorIndexes()) {
+        if (index.isValid() && !visualRect(index).intersects(keep)) {
+            delegate->removeEditor(index);
+            setIndexWidget(index, nullptr);
+        }
+    }
 }
 
 QItemSelection ListThumbView::itemsInRect(const QRect &band) const
@@ -286,7 +320,8 @@ void ListThumbView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!support->mouseMove(event))
         QListView::mouseMoveEvent(event);
-    setMouseOverRow(rowAtPoint(event->position().toPoint()));
+    // No hover row while a band is drawn.
+    setMouseOverRow(support->isBandActive() ? -1 : rowAtPoint(event->position().toPoint()));
 }
 
 void ListThumbView::mouseReleaseEvent(QMouseEvent *event)
@@ -313,6 +348,7 @@ void ListThumbView::scrollContentsBy(int dx, int dy)
 {
     QListView::scrollContentsBy(dx, dy);
     support->contentScrolled();
+    releaseTimer.start();
 }
 
 } // namespace Tarn

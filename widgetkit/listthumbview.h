@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QList>
 #include <QListView>
+#include <QTimer>
 
 namespace Tarn {
 
@@ -70,6 +71,8 @@ signals:
 protected slots:
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -86,8 +89,13 @@ private:
     void updateTile(int row);
     int rowAtPoint(const QPoint &pos) const;
     void onLayoutChanged();
+    // Live cells far from the visible rows go, so that a long list holds
+    // the widgets of a few screens only; they are made again when their rows
+    // come back into view.
+    void releaseFarCells();
 
     ListViewSupport *support;
+    QTimer releaseTimer;
     QList<QAction *> rowActions;
     QFont emphasisFont;
     bool emphasisFontSet = false;

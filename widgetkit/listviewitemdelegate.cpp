@@ -26,17 +26,18 @@ QSize ListViewItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelI
 
 ListViewThumbnailWidget *ListViewItemDelegate::createTile(QAbstractItemView *view, const QModelIndex &index) const
 {
-    const bool updates = view->updatesEnabled();
-    view->setUpdatesEnabled(false);
-    auto *tile = new ListViewThumbnailWidget;
+    // Made hidden and shown by the view once it is placed: nothing flickers,
+    // and the view's updates need no suspending (which would walk every
+    // widget on the view, each time).
+    auto *tile = new ListViewThumbnailWidget(view->viewport());
+    tile->hide();
     passMouseMoves(tile);
     const qint64 key = itemKey(index);
     tile->setProperty("itemKey", key);
     tile->setToolBarActions(rowActions);
     connect(tile, &ListViewThumbnailWidget::toolBarPressed, this, &ListViewItemDelegate::onToolBarPressed);
-    editors.insert(key, tile);
+    editors.insert(key, tile, index);
     view->setIndexWidget(index, tile);
-    view->setUpdatesEnabled(updates);
     return tile;
 }
 
@@ -96,18 +97,15 @@ void ListViewItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOpt
 void ListViewItemDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
 {
     const qint64 key = editor->property("itemKey").toLongLong();
-    if (editors.value(key) == editor)
-        editors.remove(key);
+    editors.remove(key, editor);
     ListTableItemDelegate::destroyEditor(editor, index);
 }
 
 void ListViewItemDelegate::setRowActions(const QList<QAction *> &actions)
 {
     rowActions = actions;
-    for (const QPointer<ListViewThumbnailWidget> &tile : std::as_const(editors)) {
-        if (tile)
-            tile->setToolBarActions(actions);
-    }
+    for (ListViewThumbnailWidget *tile : editors.widgets())
+        tile->setToolBarActions(actions);
 }
 
 void ListViewItemDelegate::onToolBarPressed()
@@ -131,12 +129,17 @@ void ListViewItemDelegate::removeEditor(const QModelIndex &index)
 
 ListViewThumbnailWidget *ListViewItemDelegate::getEditor(qint64 key) const
 {
-    return editors.value(key);
+    return editors.widget(key);
 }
 
 int ListViewItemDelegate::editorCount() const
 {
-    return int(editors.size());
+    return editors.size();
+}
+
+QList<QPersistentModelIndex> ListViewItemDelegate::editorIndexes() const
+{
+    return editors.indexes();
 }
 
 } // namespace Tarn

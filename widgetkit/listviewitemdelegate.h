@@ -2,7 +2,8 @@
 
 #include "widgetkit/listtableitemdelegate.h"
 
-#include <QHash>
+#include "widgetkit/livecellmap.h"
+
 #include <QList>
 #include <QPointer>
 
@@ -36,6 +37,8 @@ public:
     void removeEditor(const QModelIndex &index);
     ListViewThumbnailWidget *getEditor(qint64 key) const;
     int editorCount() const;
+    // The cells that hold a live widget now.
+    QList<QPersistentModelIndex> editorIndexes() const;
 
     // The size of one tile.
     static QSize tileSize();
@@ -47,7 +50,7 @@ private:
     ListViewThumbnailWidget *createTile(QAbstractItemView *view, const QModelIndex &index) const;
     void sync(ListViewThumbnailWidget *tile, const QModelIndex &index, bool selected) const;
 
-    mutable QHash<qint64, QPointer<ListViewThumbnailWidget>> editors;
+    mutable LiveCellMap<ListViewThumbnailWidget> editors;
     QList<QAction *> rowActions;
 };
 

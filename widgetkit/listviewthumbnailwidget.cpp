@@ -2,7 +2,7 @@
 
 #include "ui_listviewthumbnailwidget.h"
 #include "widgetkit/listitemtoolbar.h"
-#include "widgetkit/repolish.h"
+#include "kelframe/kelskin.h"
 #include "widgetkit/progressbarvalue.h"
 #include "widgetkit/thumbnailloader.h"
 #include "shared/kellog.h"
@@ -31,6 +31,7 @@ ListViewThumbnailWidget::ListViewThumbnailWidget(QWidget *parent)
     ui->bgWidget->setProperty("hovered", QStringLiteral("false"));
     ui->titleLabel->setProperty("selected", QStringLiteral("false"));
     ui->statusLabel->setProperty("status", QString());
+    ui->thumbnailLabel->setProperty("loaded", QStringLiteral("false"));
     ui->statusLabel->hide();
     ui->durationLabel->hide();
     ui->progressBarWidget->hide();
@@ -125,7 +126,7 @@ void ListViewThumbnailWidget::setStatus(const QString &value)
     ui->statusLabel->setVisible(status == Waitting || status == Faild || status == Success || status == Pause);
     ui->statusLabel->setProperty("status", status);
     updateStatusText();
-    repolish(ui->statusLabel);
+    KelSkin::repolish(ui->statusLabel);
     if (hovered)
         ui->toolWidget->setVisibleButton(0, status == Working ? 1 : 0);
 }
@@ -172,8 +173,8 @@ void ListViewThumbnailWidget::setSelected(bool value)
     const QString flag = value ? QStringLiteral("true") : QStringLiteral("false");
     ui->bgWidget->setProperty("selected", flag);
     ui->titleLabel->setProperty("selected", flag);
-    repolish(ui->bgWidget);
-    repolish(ui->titleLabel);
+    KelSkin::repolish(ui->bgWidget);
+    KelSkin::repolish(ui->titleLabel);
     // The hovered look gives way to the selected one.
     setHovered(hovered);
 }
@@ -193,7 +194,7 @@ void ListViewThumbnailWidget::setHovered(bool value)
         return;
     shownHovered = shown;
     ui->bgWidget->setProperty("hovered", shown ? QStringLiteral("true") : QStringLiteral("false"));
-    repolish(ui->bgWidget);
+    KelSkin::repolish(ui->bgWidget);
 }
 
 bool ListViewThumbnailWidget::isHovered() const
@@ -231,6 +232,10 @@ void ListViewThumbnailWidget::setThumbnail(const QString &path)
     failedPath.clear();
     thumbnailPath = path;
     ui->thumbnailLabel->setPixmap(pixmap);
+    if (ui->thumbnailLabel->property("loaded").toString() != QLatin1String("true")) {
+        ui->thumbnailLabel->setProperty("loaded", QStringLiteral("true"));
+        KelSkin::repolish(ui->thumbnailLabel);
+    }
 }
 
 QString ListViewThumbnailWidget::getThumbnail() const

@@ -1,7 +1,7 @@
 #include "widgetkit/thumbnailwidget.h"
 
 #include "ui_thumbnailwidget.h"
-#include "widgetkit/repolish.h"
+#include "kelframe/kelskin.h"
 
 #include <QEvent>
 
@@ -30,7 +30,7 @@ void ThumbnailWidget::setText(const QString &text)
 {
     name = text;
     ui->thumbFrameWidget->setProperty("name", text);
-    repolish(ui->thumbFrameWidget);
+    KelSkin::repolish(ui->thumbFrameWidget);
     updateLabels();
 }
 

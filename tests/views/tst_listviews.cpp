@@ -309,9 +309,17 @@ private slots:
         QVERIFY(!bar->isProgressVisible());
         QVERIFY(bar->isFailed());
 
+        // Rows far out of view give their cells back; rows coming into view
+        // get theirs.
+        QPointer<ListTableProgressBar> first = bar;
         view.scrollToBottom();
         view.viewport()->repaint();
         QVERIFY(view.getProgressDelegate()->getEditor(model.row(199).key));
+        QTRY_VERIFY(!first);
+        QVERIFY(view.getProgressDelegate()->editorCount() < 40);
+        view.scrollToTop();
+        view.viewport()->repaint();
+        QVERIFY(view.getProgressDelegate()->getEditor(model.row(1).key)->isFailed());
     }
 
     void gridTilesFollowTheModel()
