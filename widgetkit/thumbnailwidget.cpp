@@ -63,7 +63,7 @@ bool ThumbnailWidget::isSelected() const
 void ThumbnailWidget::updateLabels()
 {
     // Long names and descriptions are elided; the tool tip has them whole.
-    const QString shownDescription = descriptionText.isEmpty() ? QString() : QStringLiteral("(%1)").arg(descriptionText);
+    const QString shownDescription = descriptionText.isEmpty() ? QString() : tr("(%1)").arg(descriptionText);
     const QFontMetrics nameMetrics(ui->nameLabel->font());
     ui->nameLabel->setText(nameMetrics.elidedText(name, Qt::ElideRight, ui->nameLabel->contentsRect().width()));
     const QFontMetrics descriptionMetrics(ui->descriptionLabel->font());
