@@ -109,6 +109,7 @@ private:
     void fillLanguageMenu();
     void restoreWindowGeometry();
     void updateHeaderVisibility();
+    void orderFocusChain();
 
     QWidget *m_frame;
     QWidget *m_header;

@@ -18,7 +18,6 @@ NavigatorButtonWidget::NavigatorButtonWidget(QWidget *parent)
     ui->iconLabel->hide();
     ui->additionalTextLabel->hide();
     connect(this, &QPushButton::toggled, this, &NavigatorButtonWidget::onToggled);
-    connect(KelSkin::instance(), &KelSkin::skinChanged, this, &NavigatorButtonWidget::updateIcon);
     onToggled(isChecked());
 }
 
@@ -80,9 +79,8 @@ void NavigatorButtonWidget::onToggled(bool checked)
 
 void NavigatorButtonWidget::updateIcon()
 {
-    const QIcon icon = m_iconName.isEmpty() ? QIcon() : KelSkin::icon(m_iconName);
-    ui->iconLabel->setVisible(!icon.isNull());
-    ui->iconLabel->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(QSize(16, 16), devicePixelRatio()));
+    ui->iconLabel->setIconName(m_iconName);
+    ui->iconLabel->setVisible(!m_iconName.isEmpty());
 }
 
 } // namespace Tarn
