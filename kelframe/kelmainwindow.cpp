@@ -160,6 +160,8 @@ bool KelMainWindow::initialize()
         return false;
     }
     m_initialized = true;
+    if (!KelSkin::isApplied())
+        KelSkin::restoreSkin();
     createTitleButtonMenu();
     restoreWindowGeometry();
     retranslate();

@@ -12,6 +12,8 @@ NavigatorButtonWidget::NavigatorButtonWidget(QWidget *parent)
 {
     ui->setupUi(this);
     setCheckable(true);
+    // Reached with Tab; a click chooses the page, which then takes the focus.
+    setFocusPolicy(Qt::TabFocus);
     for (QWidget *label : {static_cast<QWidget *>(ui->iconLabel), static_cast<QWidget *>(ui->buttonTextLabel),
                            static_cast<QWidget *>(ui->additionalTextLabel)})
         label->setAttribute(Qt::WA_TransparentForMouseEvents);

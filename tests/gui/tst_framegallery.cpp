@@ -5,6 +5,7 @@
 #include "kelframe/kelmainwindow.h"
 #include "kelframe/kelmessagebox.h"
 #include "kelframe/kelskin.h"
+#include "kelframe/kelwidget.h"
 #include "widgetkit/balloonmessagedialog.h"
 #include "widgetkit/navigatorbuttonwidget.h"
 #include "widgetkit/nofocusrectstyle.h"
@@ -362,6 +363,14 @@ void FrameGalleryTest::dialogs(Overview &overview, const QString &skin)
         box.show();
         shoot(overview, &box, QStringLiteral("messagebox"), QStringLiteral("information"), skin);
     }
+    KelWidget frameless;
+    auto *frameLayout = new QVBoxLayout(&frameless);
+    frameLayout->setContentsMargins(16, 12, 16, 12);
+    frameLayout->addWidget(new QLabel(QStringLiteral("A frameless widget: drag it to move it, drag an edge to size it."),
+                                      &frameless));
+    frameless.show();
+    shoot(overview, &frameless, QStringLiteral("kelwidget"), QStringLiteral("normal"), skin);
+
     KelAboutDialog about;
     about.show();
     shoot(overview, &about, QStringLiteral("about"), QStringLiteral("normal"), skin);
