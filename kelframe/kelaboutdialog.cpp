@@ -1,9 +1,8 @@
 #include "kelframe/kelaboutdialog.h"
 
-#include "kelframe/kelskin.h"
+#include "kelframe/keliconlabel.h"
 
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,7 +13,7 @@ constexpr int LogoSize = 64;
 
 KelAboutDialog::KelAboutDialog(QWidget *parent)
     : KelDialog(parent)
-    , m_logoLabel(new QLabel(this))
+    , m_logoLabel(new KelIconLabel(QStringLiteral("marlin"), LogoSize, this))
     , m_nameLabel(new QLabel(this))
     , m_versionLabel(new QLabel(this))
     , m_descriptionLabel(new QLabel(this))
@@ -29,7 +28,6 @@ KelAboutDialog::KelAboutDialog(QWidget *parent)
     m_detailsLabel->setObjectName(QStringLiteral("detailsLabel"));
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
 
-    m_logoLabel->setFixedSize(LogoSize, LogoSize);
     QFont nameFont = m_nameLabel->font();
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.5);
     m_nameLabel->setFont(nameFont);
@@ -54,10 +52,7 @@ KelAboutDialog::KelAboutDialog(QWidget *parent)
     layout->addSpacing(4);
     layout->addWidget(m_detailsLabel);
     layout->addSpacing(20);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_closeButton);
-    layout->addLayout(buttons);
+    layout->addWidget(m_closeButton, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     retranslate();
@@ -75,7 +70,9 @@ void KelAboutDialog::retranslate()
     const QString name = QGuiApplication::applicationDisplayName();
     setWindowTitle(tr("About %1").arg(name));
     m_nameLabel->setText(name);
-    m_versionLabel->setText(tr("Version %1").arg(QCoreApplication::applicationVersion()));
+    const QString version = QCoreApplication::applicationVersion();
+    m_versionLabel->setText(tr("Version %1").arg(version));
+    m_versionLabel->setVisible(!version.isEmpty());
     m_descriptionLabel->setText(m_description.isEmpty()
                                     ? tr("Downloads videos from video pages and converts media files.")
                                     : m_description);
@@ -86,6 +83,4 @@ void KelAboutDialog::retranslate()
 
 void KelAboutDialog::updateUiState()
 {
-    const QIcon logo = KelSkin::icon(QStringLiteral("marlin"));
-    m_logoLabel->setPixmap(logo.isNull() ? QPixmap() : logo.pixmap(QSize(LogoSize, LogoSize), devicePixelRatio()));
 }

@@ -2,6 +2,7 @@
 
 #include "kelframe/keldialog.h"
 
+class KelIconLabel;
 class QLabel;
 class QPushButton;
 
@@ -21,7 +22,7 @@ public slots:
     void updateUiState() override;
 
 private:
-    QLabel *m_logoLabel;
+    KelIconLabel *m_logoLabel;
     QLabel *m_nameLabel;
     QLabel *m_versionLabel;
     QLabel *m_descriptionLabel;

@@ -125,7 +125,9 @@ void KelMainWindow::createFrameworkActions()
     m_checkUpdateAction->setObjectName(QStringLiteral("checkUpdateAction"));
     m_exitAction = new QAction(this);
     m_exitAction->setObjectName(QStringLiteral("exitAction"));
-    m_exitAction->setShortcut(QKeySequence::Quit);
+    // Some desktops bind no key to quitting; Ctrl+Q is what Linux users try.
+    QKeySequence quit(QKeySequence::Quit);
+    m_exitAction->setShortcut(quit.isEmpty() ? QKeySequence(Qt::CTRL | Qt::Key_Q) : quit);
     m_exitAction->setMenuRole(QAction::QuitRole);
     // Shortcuts keep working while the menu bar is hidden.
     addAction(m_helpAction);
@@ -148,7 +150,7 @@ void KelMainWindow::createFrameworkActions()
         m_helpMenu->addAction(m_checkUpdateAction);
     m_helpMenu->addSeparator();
     m_helpMenu->addAction(m_aboutAction);
-    statusBar();
+    statusBar()->setSizeGripEnabled(false);
 }
 
 bool KelMainWindow::initialize()
@@ -158,6 +160,8 @@ bool KelMainWindow::initialize()
         return false;
     }
     m_initialized = true;
+    if (!KelSkin::isApplied())
+        KelSkin::restoreSkin();
     createTitleButtonMenu();
     restoreWindowGeometry();
     retranslate();
@@ -231,11 +235,13 @@ void KelMainWindow::setHeaderContent(QWidget *widget)
         delete layout->takeAt(0);
     }
     m_headerContent = widget;
-    if (widget)
+    if (widget) {
         layout->insertWidget(0, widget, 1);
-    else
+    } else {
         layout->insertStretch(0, 1);
+    }
     updateHeaderVisibility();
+    orderFocusChain();
 }
 
 QWidget *KelMainWindow::headerContent() const
@@ -251,8 +257,10 @@ void KelMainWindow::setContent(QWidget *widget)
         delete m_content;
     }
     m_content = widget;
-    if (widget)
+    if (widget) {
         layout->addWidget(widget);
+        orderFocusChain();
+    }
 }
 
 QWidget *KelMainWindow::content() const
@@ -468,6 +476,27 @@ void KelMainWindow::onTitleMenuAboutToShow()
 {
     fillLanguageMenu();
     updateUiState();
+}
+
+// Keyboard focus runs as the eye reads: the header's content, the menu
+// button, then the content. A widget joins the end of the focus chain when
+// it joins the window, so the menu button and the content join again, in
+// that order. (Moving them with QWidget::setTabOrder does not work on
+// every Qt 6 release.)
+void KelMainWindow::orderFocusChain()
+{
+    auto rejoin = [](QWidget *widget, QWidget *parent, QBoxLayout *layout, int stretch) {
+        const bool hidden = widget->isHidden();
+        layout->removeWidget(widget);
+        widget->setParent(nullptr);
+        widget->setParent(parent);
+        layout->addWidget(widget, stretch);
+        widget->setHidden(hidden);
+    };
+    rejoin(m_menuButton, m_header, static_cast<QBoxLayout *>(m_header->layout()), 0);
+    m_header->layout()->setAlignment(m_menuButton, Qt::AlignVCenter);
+    if (m_content)
+        rejoin(m_content, m_contentArea, static_cast<QBoxLayout *>(m_contentArea->layout()), 1);
 }
 
 void KelMainWindow::updateHeaderVisibility()

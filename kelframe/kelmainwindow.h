@@ -29,8 +29,9 @@ public:
     explicit KelMainWindow(QWidget *parent = nullptr);
     ~KelMainWindow() override;
 
-    // Builds the framework's menus and the menu button's menu, restores the
-    // stored geometry and sets every text; false when called twice.
+    // Applies the user's skin unless one is applied already, builds the menu
+    // button's menu, restores the stored geometry and sets every text;
+    // false when called twice.
     virtual bool initialize();
     bool isInitialized() const;
 
@@ -109,6 +110,7 @@ private:
     void fillLanguageMenu();
     void restoreWindowGeometry();
     void updateHeaderVisibility();
+    void orderFocusChain();
 
     QWidget *m_frame;
     QWidget *m_header;

@@ -1,5 +1,6 @@
 #include "kelframe/kelmessagebox.h"
 
+#include "kelframe/keliconlabel.h"
 #include "kelframe/kelskin.h"
 
 #include <QApplication>
@@ -32,7 +33,7 @@ QString iconName(KelMessageBox::Kind kind)
 
 KelMessageBox::KelMessageBox(QWidget *parent)
     : KelDialog(parent)
-    , m_iconLabel(new QLabel(this))
+    , m_iconLabel(new KelIconLabel(this))
     , m_titleLabel(new QLabel(this))
     , m_textLabel(new QLabel(this))
     , m_buttonBox(new QDialogButtonBox(this))
@@ -43,7 +44,7 @@ KelMessageBox::KelMessageBox(QWidget *parent)
     m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
     m_textLabel->setObjectName(QStringLiteral("textLabel"));
     m_buttonBox->setObjectName(QStringLiteral("buttonBox"));
-    m_iconLabel->setFixedSize(IconSize, IconSize);
+    m_iconLabel->setIconSize(IconSize);
     for (QLabel *label : {m_titleLabel, m_textLabel}) {
         label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);
@@ -183,9 +184,7 @@ void KelMessageBox::onClicked(QAbstractButton *button)
 
 void KelMessageBox::updateUiState()
 {
-    const QIcon icon = KelSkin::icon(iconName(m_kind));
-    const qreal ratio = devicePixelRatio();
-    m_iconLabel->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(QSize(IconSize, IconSize), ratio));
+    m_iconLabel->setIconName(iconName(m_kind));
 }
 
 void KelMessageBox::retranslate()

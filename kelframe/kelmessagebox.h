@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 
+class KelIconLabel;
 class QLabel;
 
 // The program's message box: an icon, a short heading, the message and a
@@ -59,7 +60,7 @@ private:
     void onClicked(QAbstractButton *button);
     void layOut();
 
-    QLabel *m_iconLabel;
+    KelIconLabel *m_iconLabel;
     QLabel *m_titleLabel;
     QLabel *m_textLabel;
     QDialogButtonBox *m_buttonBox;

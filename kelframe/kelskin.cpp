@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStyle>
@@ -116,7 +117,8 @@ KelSkin::KelSkin(QObject *parent)
 
 KelSkin *KelSkin::instance()
 {
-    static KelSkin *skin = nullptr;
+    // Owned by the application object; a later application gets a new one.
+    static QPointer<KelSkin> skin;
     if (!skin)
         skin = new KelSkin(qApp);
     return skin;
@@ -153,6 +155,11 @@ bool KelSkin::restoreSkin()
     if (availableSkins().contains(stored))
         return instance()->apply(stored, false);
     return instance()->apply(defaultSkin(), false);
+}
+
+bool KelSkin::isApplied()
+{
+    return !instance()->m_current.isEmpty();
 }
 
 bool KelSkin::apply(const QString &name, bool remember)

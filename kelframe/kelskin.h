@@ -39,6 +39,8 @@ public:
     // Applies the stored choice, or the desktop's default without storing
     // anything, so that a user who never chose keeps following the desktop.
     static bool restoreSkin();
+    // True once a skin has been applied in this run.
+    static bool isApplied();
 
     // A colour of the current skin; invalid for an unknown token.
     static QColor color(const QString &token);

@@ -12,17 +12,17 @@
 <context>
     <name>KelAboutDialog</name>
     <message>
-        <location filename="../kelframe/kelaboutdialog.cpp" line="+76"/>
+        <location filename="../kelframe/kelaboutdialog.cpp" line="+71"/>
         <source>About %1</source>
         <translation>Über %1</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>Version %1</source>
         <translation>Version %1</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>Downloads videos from video pages and converts media files.</source>
         <translation>Lädt Videos von Videoseiten herunter und wandelt Mediendateien um.</translation>
     </message>
@@ -63,7 +63,7 @@
 <context>
     <name>KelMainWindow</name>
     <message>
-        <location filename="../kelframe/kelmainwindow.cpp" line="+418"/>
+        <location filename="../kelframe/kelmainwindow.cpp" line="+426"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -137,7 +137,7 @@
 <context>
     <name>Tarn::BalloonMessageDialog</name>
     <message>
-        <location filename="../widgetkit/balloonmessagedialog.cpp" line="+225"/>
+        <location filename="../widgetkit/balloonmessagedialog.cpp" line="+237"/>
         <location line="+18"/>
         <source>Close</source>
         <translation>Schließen</translation>

@@ -12,13 +12,14 @@ NavigatorButtonWidget::NavigatorButtonWidget(QWidget *parent)
 {
     ui->setupUi(this);
     setCheckable(true);
+    // Reached with Tab; a click chooses the page, which then takes the focus.
+    setFocusPolicy(Qt::TabFocus);
     for (QWidget *label : {static_cast<QWidget *>(ui->iconLabel), static_cast<QWidget *>(ui->buttonTextLabel),
                            static_cast<QWidget *>(ui->additionalTextLabel)})
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui->iconLabel->hide();
     ui->additionalTextLabel->hide();
     connect(this, &QPushButton::toggled, this, &NavigatorButtonWidget::onToggled);
-    connect(KelSkin::instance(), &KelSkin::skinChanged, this, &NavigatorButtonWidget::updateIcon);
     onToggled(isChecked());
 }
 
@@ -80,9 +81,8 @@ void NavigatorButtonWidget::onToggled(bool checked)
 
 void NavigatorButtonWidget::updateIcon()
 {
-    const QIcon icon = m_iconName.isEmpty() ? QIcon() : KelSkin::icon(m_iconName);
-    ui->iconLabel->setVisible(!icon.isNull());
-    ui->iconLabel->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(QSize(16, 16), devicePixelRatio()));
+    ui->iconLabel->setIconName(m_iconName);
+    ui->iconLabel->setVisible(!m_iconName.isEmpty());
 }
 
 } // namespace Tarn

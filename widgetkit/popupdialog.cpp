@@ -2,6 +2,8 @@
 
 #include "widgetkit/mouseeventcapture.h"
 
+#include "kelframe/kelskin.h"
+
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
 #include <QMouseEvent>
@@ -50,6 +52,7 @@ void PopupDialog::setContentWidget(QWidget *widget)
     widget->setParent(this);
     widget->setProperty("popupContent", true);
     widget->setAttribute(Qt::WA_StyledBackground);
+    KelSkin::repolish(widget);
     if (!testAttribute(Qt::WA_Resized))
         resize(widget->sizeHint().expandedTo(widget->minimumSize()).expandedTo(QSize(1, 1)));
     widget->setGeometry(startRect());

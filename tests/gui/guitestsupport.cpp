@@ -3,7 +3,7 @@
 #include "kelframe/kelfolders.h"
 #include "kelframe/kelskin.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -28,16 +28,19 @@ QString screenshotPath(const QString &area, const QString &widget, const QString
         name += QLatin1Char('-') + state;
     if (!skin.isEmpty())
         name += QLatin1Char('-') + skin;
+    if (qApp && qApp->devicePixelRatio() >= 1.5)
+        name += QStringLiteral("@2x");
     return folder + QLatin1Char('/') + name + QStringLiteral(".png");
 }
 
-QImage render(QWidget *widget, qreal scale)
+QImage render(QWidget *widget)
 {
     if (!widget->isVisible()) {
         widget->show();
         QCoreApplication::processEvents();
     }
     widget->ensurePolished();
+    const qreal scale = widget->devicePixelRatioF();
     QImage image(widget->size() * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(KelSkin::color(QStringLiteral("window")));
@@ -46,16 +49,9 @@ QImage render(QWidget *widget, qreal scale)
 }
 
 bool saveShot(QWidget *widget, const QString &area, const QString &name, const QString &state,
-              const QString &skin, bool twice)
+              const QString &skin)
 {
-    const QString path = screenshotPath(area, name, state, skin);
-    bool saved = render(widget).save(path);
-    if (twice) {
-        QString large = path;
-        large.replace(QStringLiteral(".png"), QStringLiteral("@2x.png"));
-        saved = render(widget, 2.0).save(large) && saved;
-    }
-    return saved;
+    return render(widget).save(screenshotPath(area, name, state, skin));
 }
 
 } // namespace GuiTest

@@ -13,18 +13,20 @@ namespace GuiTest {
 // resources, so that a test never touches the user's own files.
 void isolate(const QTemporaryDir &root);
 
-// "<build>/screenshots/<area>/<widget>-<state>-<skin>.png"; the folder is
-// created.
+// "<build>/screenshots/<area>/<widget>-<state>-<skin><suffix>.png", the
+// suffix "@2x" when the screen is scaled (QT_SCALE_FACTOR=2); the folder
+// is created.
 QString screenshotPath(const QString &area, const QString &widget, const QString &state,
                        const QString &skin);
 
-// Renders widget (shown offscreen first when it is hidden) at the given
-// scale, on the window colour so that translucent corners read as they do
-// on screen.
-QImage render(QWidget *widget, qreal scale = 1.0);
+// Renders widget (shown first when it is hidden) at its screen's pixel
+// density, on the window colour so that translucent corners read as they
+// do on screen.
+QImage render(QWidget *widget);
 
-// Renders and saves a widget; with twice also "...@2x.png" at scale 2.
+// Renders and saves a widget. A gallery run once as it is and once under
+// QT_SCALE_FACTOR=2 gives every shot at 100 % and at 200 %.
 bool saveShot(QWidget *widget, const QString &area, const QString &name, const QString &state,
-              const QString &skin, bool twice = false);
+              const QString &skin);
 
 } // namespace GuiTest

@@ -9,6 +9,7 @@
 #include "kelframe/kelpref.h"
 #include "kelframe/kelproductinfo.h"
 #include "kelframe/kelskin.h"
+#include "kelframe/kelwidget.h"
 #include "widgetkit/balloonmessagedialog.h"
 
 #include <QCheckBox>
@@ -63,6 +64,8 @@ private slots:
     void damagedInstallation();
     void productRules();
     void darkShadowCoversFrame();
+    void frameWidgetMovesAndSizes_data();
+    void frameWidgetMovesAndSizes();
 
 private:
     bool useProductFile(const QByteArray &content);
@@ -266,6 +269,38 @@ void KelWindowsTest::darkShadowCoversFrame()
     QTRY_COMPARE(shadow->geometry(), window.widgetFrame()->rect());
     window.clearDarkShadow();
     QVERIFY(!window.isDarkShadowShown());
+}
+
+void KelWindowsTest::frameWidgetMovesAndSizes_data()
+{
+    QTest::addColumn<QPoint>("press");
+    QTest::addColumn<QPoint>("drag");
+    QTest::addColumn<QRect>("expected");
+    // A 200 x 120 widget at (50, 40) in a 500 x 400 parent.
+    QTest::newRow("moved by its middle") << QPoint(100, 60) << QPoint(30, 20) << QRect(80, 60, 200, 120);
+    QTest::newRow("wider by the right edge") << QPoint(198, 60) << QPoint(40, 0) << QRect(50, 40, 240, 120);
+    QTest::newRow("sized by the top-left corner") << QPoint(1, 1) << QPoint(-10, -20) << QRect(40, 20, 210, 140);
+    QTest::newRow("never below its minimum") << QPoint(198, 118) << QPoint(-190, -110) << QRect(50, 40, 80, 50);
+}
+
+// A frameless widget follows the mouse: moved by a free part, sized by an
+// edge or corner, never smaller than its minimum.
+void KelWindowsTest::frameWidgetMovesAndSizes()
+{
+    QFETCH(QPoint, press);
+    QFETCH(QPoint, drag);
+    QFETCH(QRect, expected);
+    QWidget parent;
+    parent.resize(500, 400);
+    KelWidget widget(&parent);
+    widget.setMinimumSize(80, 50);
+    widget.setGeometry(50, 40, 200, 120);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    QTest::mousePress(&widget, Qt::LeftButton, {}, press);
+    QTest::mouseMove(&widget, press + drag);
+    QTest::mouseRelease(&widget, Qt::LeftButton, {}, press + drag);
+    QCOMPARE(widget.geometry(), expected);
 }
 
 int main(int argc, char **argv)
