@@ -121,6 +121,38 @@ class TstViewsGallery : public QObject
 private:
     QTemporaryDir root;
     QTemporaryDir pictures;
+    QList<QImage> shots;
+
+    // Saves one shot and keeps it for the skin's overview sheet.
+    bool shoot(QWidget *widget, const QString &name, const QString &state, const QString &skin)
+    {
+        shots.append(GuiTest::render(widget));
+        return GuiTest::saveShot(widget, QStringLiteral("views"), name, state, skin);
+    }
+
+    // Every shot of a skin on one sheet, one under the other.
+    bool saveOverview(const QString &skin)
+    {
+        int width = 0;
+        int height = 0;
+        for (const QImage &shot : std::as_const(shots)) {
+            width = qMax(width, int(shot.deviceIndependentSize().width()));
+            height += int(shot.deviceIndependentSize().height()) + 16;
+        }
+        const qreal ratio = shots.isEmpty() ? 1.0 : shots.first().devicePixelRatio();
+        QImage sheet(QSize(width + 32, height + 16) * ratio, QImage::Format_ARGB32_Premultiplied);
+        sheet.setDevicePixelRatio(ratio);
+        sheet.fill(KelSkin::color(QStringLiteral("window")));
+        QPainter painter(&sheet);
+        int y = 16;
+        for (const QImage &shot : std::as_const(shots)) {
+            painter.drawImage(QPointF(16, y), shot);
+            y += int(shot.deviceIndependentSize().height()) + 16;
+        }
+        painter.end();
+        shots.clear();
+        return sheet.save(GuiTest::screenshotPath(QStringLiteral("views"), QStringLiteral("overview"), QString(), skin));
+    }
 
     void fillModel(ListFixtureModel &model)
     {
@@ -201,8 +233,8 @@ private slots:
             addCell(QStringLiteral("failed"), 4, [](ListTableProgressBar *b) { b->setFailed(true); });
             addCell(QStringLiteral("text"), 5, [](ListTableProgressBar *b) { b->setText(QStringLiteral("Analysing")); });
             settle(&sheet);
-            QVERIFY(GuiTest::saveShot(&sheet, QStringLiteral("views"), QStringLiteral("progress-cell"),
-                                      QStringLiteral("states"), skin, true));
+            QVERIFY(shoot(&sheet, QStringLiteral("progress-cell"),
+                                      QStringLiteral("states"), skin));
         }
 
         // Tool bars: both layers of the first button, and a disabled action.
@@ -226,8 +258,8 @@ private slots:
             sheet.add(QStringLiteral("layer 1"), second, 1);
             sheet.add(QStringLiteral("disabled action"), disabled, 2);
             settle(&sheet);
-            QVERIFY(GuiTest::saveShot(&sheet, QStringLiteral("views"), QStringLiteral("toolbar"),
-                                      QStringLiteral("layers"), skin, true));
+            QVERIFY(shoot(&sheet, QStringLiteral("toolbar"),
+                                      QStringLiteral("layers"), skin));
         }
 
         // Tiles in every status, selected and hovered; table thumbnails.
@@ -276,8 +308,8 @@ private slots:
             sheet.add(QStringLiteral("table thumbnail (4:3 source)"), onBase(letterboxed, QSize(100, 62)), 1, 2);
             sheet.add(QStringLiteral("table placeholder"), onBase(new ListTableThumbnailWidget, QSize(100, 62)), 2, 2);
             settle(&sheet);
-            QVERIFY(GuiTest::saveShot(&sheet, QStringLiteral("views"), QStringLiteral("tile"),
-                                      QStringLiteral("states"), skin, true));
+            QVERIFY(shoot(&sheet, QStringLiteral("tile"),
+                                      QStringLiteral("states"), skin));
         }
 
         // Named tiles of the conversion dialog.
@@ -302,8 +334,8 @@ private slots:
                 item->setSelected(index++ == 1);
             }
             settle(&list);
-            QVERIFY(GuiTest::saveShot(&list, QStringLiteral("views"), QStringLiteral("profile-tiles"),
-                                      QStringLiteral("states"), skin, true));
+            QVERIFY(shoot(&list, QStringLiteral("profile-tiles"),
+                                      QStringLiteral("states"), skin));
         }
 
         // The detail table with a hovered, a selected and working rows.
@@ -322,8 +354,8 @@ private slots:
             table.onSelect(2);
             table.setMouseOverRow(0);
             settle(&table);
-            QVERIFY(GuiTest::saveShot(&table, QStringLiteral("views"), QStringLiteral("table"),
-                                      QStringLiteral("rows"), skin, true));
+            QVERIFY(shoot(&table, QStringLiteral("table"),
+                                      QStringLiteral("rows"), skin));
 
             // A rubber band over part of two rows.
             const QRect from = table.visualRect(model.index(3, 4));
@@ -334,7 +366,7 @@ private slots:
             QTest::mouseMove(table.viewport(), to.center());
             QVERIFY(table.isRubberBandActive());
             settle(&table);
-            QVERIFY(GuiTest::saveShot(&table, QStringLiteral("views"), QStringLiteral("table"),
+            QVERIFY(shoot(&table, QStringLiteral("table"),
                                       QStringLiteral("rubberband"), skin));
             QTest::mouseRelease(table.viewport(), Qt::LeftButton, Qt::NoModifier, to.center());
         }
@@ -351,9 +383,10 @@ private slots:
             grid.onSelect(2);
             grid.setMouseOverRow(0);
             settle(&grid);
-            QVERIFY(GuiTest::saveShot(&grid, QStringLiteral("views"), QStringLiteral("grid"),
-                                      QStringLiteral("rows"), skin, true));
+            QVERIFY(shoot(&grid, QStringLiteral("grid"),
+                                      QStringLiteral("rows"), skin));
         }
+        QVERIFY(saveOverview(skin));
     }
 };
 
