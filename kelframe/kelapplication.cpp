@@ -333,7 +333,8 @@ KelPref *KelApplication::pref() const
 
 void KelApplication::activateWindow()
 {
-    QWidget *window = m_activationWindow;
+    // The activation widget may be a window's frame rather than the window.
+    QWidget *window = m_activationWindow ? m_activationWindow->window() : nullptr;
     if (!window)
         return;
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);

@@ -14,7 +14,8 @@
 namespace {
 
 constexpr int IconSize = 32;
-constexpr int TextWidth = 340;
+constexpr int TextWidth = 300;
+constexpr int MaxTextWidth = 520;
 
 QString iconName(KelMessageBox::Kind kind)
 {
@@ -49,8 +50,6 @@ KelMessageBox::KelMessageBox(QWidget *parent)
         label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        label->setMinimumWidth(TextWidth);
-        label->setMaximumWidth(TextWidth + 140);
     }
 
     auto *layout = new QGridLayout(this);
@@ -199,4 +198,17 @@ void KelMessageBox::layOut()
     m_titleLabel->setText(heading ? m_title : QString());
     m_titleLabel->setVisible(heading);
     m_textLabel->setText(m_text.isEmpty() ? m_title : m_text);
+
+    // As wide as the longest line needs, within bounds, so that a sentence
+    // that nearly fits does not leave a lonely word on a second line.
+    int needed = 0;
+    for (QLabel *label : {m_titleLabel, m_textLabel}) {
+        label->ensurePolished();
+        const QStringList lines = label->text().split(QLatin1Char('\n'));
+        for (const QString &line : lines)
+            needed = qMax(needed, label->fontMetrics().horizontalAdvance(line) + 8);
+    }
+    const int width = qBound(TextWidth, needed, MaxTextWidth);
+    m_titleLabel->setFixedWidth(width);
+    m_textLabel->setFixedWidth(width);
 }

@@ -49,7 +49,7 @@ QImage render(QWidget *widget)
 }
 
 bool saveShot(QWidget *widget, const QString &area, const QString &name, const QString &state,
-              const QString &skin)
+              const QString &skin, bool)
 {
     return render(widget).save(screenshotPath(area, name, state, skin));
 }
