@@ -24,6 +24,10 @@ public:
     explicit MediaConverter(QObject *parent = nullptr);
     ~MediaConverter() override;
 
+    // Why the last conversion failed, for the user: ffmpeg's own words where
+    // it gave some. Set before error() is emitted.
+    virtual QString errorText() const = 0;
+
 signals:
     void started();
     // total 100 and finish in percent; speed -1 while paused, else 0.
