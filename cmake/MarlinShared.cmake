@@ -17,6 +17,8 @@ add_library(marlin_shared STATIC
   ${CMAKE_SOURCE_DIR}/shared/childprocess.cpp
   ${CMAKE_SOURCE_DIR}/shared/privatefolder.cpp
   ${CMAKE_SOURCE_DIR}/shared/ffmpegmessages.cpp
+  ${CMAKE_SOURCE_DIR}/shared/runstamp.cpp
+  ${CMAKE_SOURCE_DIR}/shared/fileclaim.cpp
 )
 set_target_properties(marlin_shared PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_include_directories(marlin_shared PUBLIC ${CMAKE_SOURCE_DIR})

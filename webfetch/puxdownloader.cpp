@@ -1,7 +1,9 @@
 #include "webfetch/puxdownloader.h"
 
 #include "shared/childprocess.h"
+#include "shared/fileclaim.h"
 #include "shared/kellog.h"
+#include "shared/runstamp.h"
 #include "webfetch/puxmergecommand.h"
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxresultcheck.h"
@@ -122,6 +124,7 @@ void PuxDownloader::download(QString pageUrl, Kel::MediaProfile chosenProfile, K
     profile = chosenProfile;
     subtitles = subtitleSetting;
     destFile = destinationFile;
+    setResultFile(QString());
     vCodec = profile.vCodec;
     aCodec = profile.aCodec;
     destDir = QFileInfo(destFile).absolutePath();
@@ -149,7 +152,12 @@ PuxCommand PuxDownloader::toolCommand() const
 
 QString PuxDownloader::newTempBaseName()
 {
-    const QString base = PuxRuntime::tempBaseName(url);
+    const bool debugSwitchOn = PuxRuntime::isDebugSwitchOn();
+    QString base = PuxRuntime::tempBaseName(url, debugSwitchOn);
+    // A later start removes what a run killed outright left under its stamp;
+    // the files kept for debugging carry none.
+    if (!debugSwitchOn)
+        base.prepend(RunStamp::current());
     tempBaseNames += base;
     return base;
 }
@@ -338,6 +346,19 @@ void PuxDownloader::puxFinished(int exitCode, QProcess::ExitStatus exitStatus)
     }
 }
 
+bool PuxDownloader::claimDestination(const QString &file, QString *reason)
+{
+    const QString result = file.isEmpty() ? QString() : FileClaim::moveToFreeName(file, destFile, reason);
+    if (result.isEmpty()) {
+        KEL_ERROR("Rename failed from %s to %s! %s", qPrintable(file), qPrintable(destFile), qPrintable(*reason));
+        return false;
+    }
+    if (result != destFile)
+        KEL_INFO("%s was taken meanwhile; the download is %s", qPrintable(destFile), qPrintable(result));
+    setResultFile(result);
+    return true;
+}
+
 void PuxDownloader::puxProcessError(const QString &reason)
 {
     KEL_ERROR("Pux process error: %d %s", int(QProcess::FailedToStart), qPrintable(reason));
@@ -385,11 +406,9 @@ bool PuxDownloader::deliverResult(const QString &file)
     }
     if (file == mergeOutput)
         removeTemporaryFiles();
-    QFile result(file);
-    if (!result.rename(destFile)) {
-        KEL_ERROR("Rename failed from %s to %s!", qPrintable(file), qPrintable(destFile));
-        const QString reason =
-            tr("The finished file could not be moved to %1: %2").arg(destFile, result.errorString());
+    QString why;
+    if (!claimDestination(file, &why)) {
+        const QString reason = tr("The finished file could not be given the name %1: %2").arg(destFile, why);
         if (file == mergeOutput) {
             // The merged file stays under its temporary name until clear().
             failureText = reason;

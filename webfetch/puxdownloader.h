@@ -13,9 +13,11 @@ class ChildProcess;
 
 // Downloads one quality of one page with the extractor tool: the chosen
 // stream, then its separate audio stream or automatic subtitles when needed,
-// into temporary files beside the destination; then renames the single file
-// to the destination, or has ffmpeg merge the pieces into it. The result is
-// checked with the FFmpeg libraries before it takes the destination's name.
+// into temporary files beside the destination; then gives the single file
+// the destination's name, or has ffmpeg merge the pieces into one that gets
+// it. A destination taken meanwhile by another program is never replaced:
+// the download takes the next free numbered name. The result is checked
+// with the FFmpeg libraries before it gets a name.
 class PuxDownloader final : public WebMediaDownloader
 {
     Q_OBJECT
@@ -84,6 +86,8 @@ private:
     void removeTemporaryFiles();
     void removeMergeOutput();
     void failDownload(qint32 errorCode, const QString &reason);
+    // Gives file the destination's name, or the next free numbered one.
+    bool claimDestination(const QString &file, QString *reason);
 
     ChildProcess *process = nullptr;
     ChildProcess *ffmpegProcess = nullptr;

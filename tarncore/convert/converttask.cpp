@@ -53,6 +53,11 @@ void ConvertTask::convert(const ConvertParameters &params)
         fail(DuplicateConversion, tr("The same conversion is already running."));
 }
 
+QString ConvertTask::getResultFile() const
+{
+    return converter ? converter->resultFile() : QString();
+}
+
 QString ConvertTask::key() const
 {
     return makeTaskKey(parameters);

@@ -51,6 +51,11 @@ void DownloadTask::download(const DownloadParameters &params)
         fail(PoolRefused, tr("The download queue did not take the download."));
 }
 
+QString DownloadTask::getResultFile() const
+{
+    return downloader ? downloader->resultFile() : QString();
+}
+
 QString DownloadTask::key() const
 {
     return makeTaskKey(parameters);
