@@ -39,8 +39,8 @@ run() {
   fi
 }
 
-run mediainfo "$build_dir/bench/bench_mediainfo" --runs 8
-run cliinfo "$build_dir/bench/bench_cliinfo" --runs 10 --program "$build_dir/app/marlin-cli"
+run mediainfo "$build_dir/bench/bench_mediainfo" --runs 15
+run cliinfo "$build_dir/bench/bench_cliinfo" --runs 15 --program "$build_dir/app/marlin-cli"
 run download "$build_dir/bench/bench_puxdownload" 5 100
 run transcoder "$build_dir/bench/bench_transcoder" --runs 8 --seconds 40 --probes 200
 run clistart "$build_dir/bench/bench_clistart" --runs 30 --program "$build_dir/app/marlin-cli"
