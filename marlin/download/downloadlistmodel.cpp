@@ -103,7 +103,12 @@ Qt::ItemFlags DownloadListModel::flags(const QModelIndex &index) const
 
 QVariant DownloadListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return QVariant();
+    // The title's heading lines up with the titles below it.
+    if (role == Qt::TextAlignmentRole)
+        return int(section == TitleColumn ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+    if (role != Qt::DisplayRole)
         return QVariant();
     return tr(columns[section].header);
 }

@@ -71,6 +71,8 @@ DownloadWidget::DownloadWidget(QWidget *parent)
     ui->guideTitleLabel->setObjectName(QStringLiteral("guideTitleLabel"));
     ui->guideHintLabel->setProperty("dim", QStringLiteral("true"));
     ui->selectionLabel->setProperty("dim", QStringLiteral("true"));
+    KelSkin::repolish(ui->guideHintLabel);
+    KelSkin::repolish(ui->selectionLabel);
     const QList<KelIconLabel *> images = {ui->imageLabel1, ui->imageLabel2, ui->imageLabel3, ui->imageLabel4};
     const QStringList pictures = {QStringLiteral("guide-paste"), QStringLiteral("guide-download"),
                                   QStringLiteral("guide-advanced"), QStringLiteral("guide-convert")};
@@ -81,12 +83,13 @@ DownloadWidget::DownloadWidget(QWidget *parent)
     const QList<QLabel *> steps = {ui->stepLabel1, ui->stepLabel2, ui->stepLabel3, ui->stepLabel4};
     for (int i = 0; i < steps.size(); ++i) {
         steps.at(i)->setText(QString::number(i + 1));
-        steps.at(i)->setProperty("guideStep", true);
+        steps.at(i)->setProperty("guideStep", QStringLiteral("true"));
         steps.at(i)->setAlignment(Qt::AlignCenter);
         steps.at(i)->setFixedSize(22, 22);
+        KelSkin::repolish(steps.at(i));
     }
     for (QLabel *info : {ui->infoLabel1, ui->infoLabel2, ui->infoLabel3, ui->infoLabel4})
-        info->setMinimumWidth(260);
+        info->setMinimumWidth(380);
 
     sortModel->setSourceModel(model);
     selectionModel = new ListSelectionModel(sortModel, this);
@@ -198,6 +201,9 @@ void DownloadWidget::setUpViews()
     for (int column = 0; column < DownloadListModel::ColumnCount; ++column)
         table->setColumnWidth(column, DownloadListModel::columnWidth(column));
     header->setSectionResizeMode(DownloadListModel::ThumbnailColumn, QHeaderView::Fixed);
+    // The title takes the room the other columns leave.
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(DownloadListModel::TitleColumn, QHeaderView::Stretch);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorShown(true);
     table->setSortingEnabled(true);

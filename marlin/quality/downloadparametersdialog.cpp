@@ -5,6 +5,7 @@
 #include "kelframe/kelskin.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/quality/busyindicator.h"
+#include "marlin/quality/qualitykinddelegate.h"
 #include "marlin/quality/webmediaqualitylistmodel.h"
 #include "shared/kellog.h"
 #include "shared/keltime.h"
@@ -19,6 +20,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPropertyAnimation>
 
 #include <cerrno>
 #include <cstring>
@@ -33,7 +35,11 @@ DownloadManager *manager()
 }
 
 constexpr int RowHeight = 34;
-constexpr int VisibleRows = 6;
+// The list is as tall as its rows within these bounds; while it waits it
+// leaves room for the spinner and its text.
+constexpr int WaitingRows = 4;
+constexpr int MinimumRows = 2;
+constexpr int MaximumRows = 7;
 constexpr int ThumbnailRadius = 6;
 
 bool looksAlike(const Kel::MediaProfile &a, const Kel::MediaProfile &b)
@@ -72,6 +78,7 @@ DownloadParametersDialog::DownloadParametersDialog(const QString &pageUrl, QWidg
     waitTextLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     waitTextLabel->setProperty("dim", QStringLiteral("true"));
     waitTextLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    KelSkin::repolish(waitTextLabel);
 
     ui->closeBtn->setIcon(KelSkin::icon(QStringLiteral("close")));
     ui->closeBtn->setIconSize(QSize(16, 16));
@@ -80,6 +87,8 @@ DownloadParametersDialog::DownloadParametersDialog(const QString &pageUrl, QWidg
     ui->durationLabel->setProperty("dim", QStringLiteral("true"));
     ui->imageWidget->setProperty("loaded", QStringLiteral("false"));
     ui->imageWidget->setAlignment(Qt::AlignCenter);
+    KelSkin::repolish(ui->durationLabel);
+    KelSkin::repolish(ui->imageWidget);
 
     ListTableView *list = ui->qualityListView;
     list->setAcceleratorSupport(false);
@@ -98,7 +107,9 @@ DownloadParametersDialog::DownloadParametersDialog(const QString &pageUrl, QWidg
     int listWidth = 2;
     for (int column = 0; column < WebMediaQualityListModel::ColumnCount; ++column)
         listWidth += WebMediaQualityListModel::columnWidth(column);
-    list->setFixedSize(listWidth, RowHeight * VisibleRows + 2);
+    list->setFixedWidth(listWidth);
+    list->setItemDelegateForColumn(WebMediaQualityListModel::HoverColumn, new QualityKindDelegate(list));
+    setListRows(WaitingRows);
     list->setCursor(Qt::PointingHandCursor);
 
     connect(list, &QAbstractItemView::clicked, this, &DownloadParametersDialog::onQualityItemClicked);
@@ -195,6 +206,32 @@ void DownloadParametersDialog::receiveMediaInfo(const Kel::WebMediaInfo &info)
     for (int column = 0; column < WebMediaQualityListModel::ColumnCount; ++column)
         ui->qualityListView->setColumnWidth(column, WebMediaQualityListModel::columnWidth(column));
     updateHeading();
+    setListRows(qBound(MinimumRows, qualityModel->rowCount(), MaximumRows));
+    fitToContent();
+}
+
+void DownloadParametersDialog::setListRows(int rows)
+{
+    ui->qualityListView->setFixedHeight(RowHeight * rows + 2);
+}
+
+void DownloadParametersDialog::fitToContent()
+{
+    QWidget *content = getContentWidget();
+    if (!content)
+        return;
+    if (popupState() == Opening) {
+        // The slide in ends at the old size; take the new one after it.
+        connect(openAnimation(), &QAbstractAnimation::finished, this, &DownloadParametersDialog::fitToContent,
+                Qt::SingleShotConnection);
+        return;
+    }
+    // The list's new height first reaches the widget that holds it.
+    ui->downloadParameterWidget->layout()->activate();
+    content->layout()->activate();
+    const QSize wanted(width(), content->sizeHint().height());
+    if (size() != wanted)
+        resize(wanted);
 }
 
 void DownloadParametersDialog::receiveMediaThumbnail(const QString &pageUrl, const QString &thumbnailFile)

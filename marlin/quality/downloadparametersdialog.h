@@ -75,6 +75,9 @@ private:
     void updateTitle();
     void updateHeading();
     void setThumbnail(const QString &file);
+    void setListRows(int rows);
+    // The pop-up follows its content's height (the list grows to its rows).
+    void fitToContent();
 
     Ui::DownloadParametersDialogUi *ui;
     QString url;

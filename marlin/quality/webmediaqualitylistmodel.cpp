@@ -56,6 +56,7 @@ int WebMediaQualityListModel::appendQuality(const Kel::MediaProfile &profile)
     cells.append(new QStandardItem(profile.resolutionString()));
     cells.append(new QStandardItem(profile.format.toUpper()));
     cells.append(new QStandardItem(sizeText(profile.size)));
+    cells.first()->setData(int(profile.type), KindRole);
     for (QStandardItem *cell : std::as_const(cells))
         cell->setEditable(false);
     appendRow(cells);

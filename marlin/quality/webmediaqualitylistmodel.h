@@ -21,6 +21,9 @@ public:
         ColumnCount
     };
 
+    // The first column's Kel::MediaType of the quality.
+    static constexpr int KindRole = Qt::UserRole + 1;
+
     explicit WebMediaQualityListModel(QObject *parent = nullptr);
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
