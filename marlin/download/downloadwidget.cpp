@@ -263,6 +263,7 @@ void DownloadWidget::retranslate()
     actRowOpenFolder->setToolTip(tr("Open Destination Folder"));
     actRowRemove->setText(tr("Remove"));
     actRowRemove->setToolTip(tr("Remove"));
+    model->headerDataChanged(Qt::Horizontal, 0, DownloadListModel::ColumnCount - 1);
     ui->listModeBtn->setToolTip(tr("Details"));
     ui->thumbnailModeBtn->setToolTip(tr("Thumbnails"));
     ui->listModeBtn->setAccessibleName(tr("Details"));

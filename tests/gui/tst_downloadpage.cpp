@@ -28,6 +28,7 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -400,6 +401,9 @@ void DownloadPageTest::sameDownloadTwiceRefused()
 
 void DownloadPageTest::addressToFinishedRow()
 {
+    // Conversion without asking: every finished download goes on by itself.
+    settings()->setConvertOptionMode(ConvertOptionQuick);
+    QSignalSpy conversions(m_page, &DownloadWidget::convert);
     QSignalSpy sizes(m_page, &DownloadWidget::listSizeChanged);
     const QString url = pageAddress(m_manifest.unicodeId);
     m_page->onDownload(url);
@@ -417,6 +421,23 @@ void DownloadPageTest::addressToFinishedRow()
     QCOMPARE(model->index(row, DownloadListModel::StatusColumn).data().toString(), QString());
     QCOMPARE(model->index(row, DownloadListModel::ResolutionColumn).data().toString(), QStringLiteral("360P"));
     QVERIFY(m_page->clearAction()->isEnabled());
+    // The row shows the page's picture once it has arrived.
+    ListTableView *table = m_page->getTableView();
+    const QModelIndex thumbnail = m_page->getSortModel()->mapFromSource(model->index(row, 0));
+    table->scrollTo(thumbnail);
+    QTRY_VERIFY(table->indexWidget(thumbnail));
+    auto *picture = table->indexWidget(thumbnail)->findChild<QLabel *>(QStringLiteral("thumbnailLabel"));
+    QVERIFY(picture);
+    QTRY_COMPARE(picture->property("loaded").toString(), QStringLiteral("true"));
+
+    QCOMPARE(conversions.count(), 1);
+    QCOMPARE(conversions.first().at(0).value<QList<DownloadItem *>>(), QList<DownloadItem *>{item});
+    QCOMPARE(conversions.first().at(1).toBool(), true);
+    settings()->setConvertOptionMode(ConvertOptionAsk);
+    selectRows({m_page->getSortModel()->mapFromSource(model->index(row, 0)).row()});
+    m_page->convertAction()->trigger();
+    QCOMPARE(conversions.count(), 2);
+    QCOMPARE(conversions.last().at(1).toBool(), false);
 }
 
 void DownloadPageTest::uncreatableFolderAddsNothing()
