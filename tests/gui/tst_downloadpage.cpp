@@ -23,13 +23,16 @@
 #include "widgetkit/listitemroles.h"
 #include "widgetkit/listtableview.h"
 
+#include <QProcess>
 #include <QPushButton>
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -99,6 +102,23 @@ public:
     QList<QUrl> urls;
 };
 
+// The desktop's file manager as the page reaches it over the session bus.
+class FakeFileManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public slots:
+    void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        Q_UNUSED(startupId)
+        shown += uris;
+    }
+
+public:
+    static QString service() { return QStringLiteral("org.marlin.tests.FileManager1"); }
+    QStringList shown;
+};
+
 } // namespace
 
 class DownloadPageTest : public QObject
@@ -118,6 +138,7 @@ private slots:
     void uncreatableFolderAddsNothing();
     void removingRunningItemAsksOnce();
     void failuresAreExplained();
+    void openFolderShowsTheFile();
     void doubleClick();
     void otherQualityRule_data();
     void otherQualityRule();
@@ -140,6 +161,8 @@ private:
     QWidget m_host;
     DownloadWidget *m_page = nullptr;
     OpenRecorder m_opened;
+    QProcess m_bus;
+    FakeFileManager m_fileManager;
 };
 
 void DownloadPageTest::initTestCase()
@@ -171,6 +194,20 @@ void DownloadPageTest::initTestCase()
     m_host.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_host));
     QVERIFY(m_page->isQuickGuideShown());
+
+    // A session bus of the test's own, where the file manager is ours.
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (!daemon.isEmpty()) {
+        m_bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (m_bus.waitForReadyRead(10000)) {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+            QDBusConnection bus = QDBusConnection::sessionBus();
+            QVERIFY(bus.isConnected());
+            QVERIFY(bus.registerService(FakeFileManager::service()));
+            QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &m_fileManager,
+                                       QDBusConnection::ExportAllSlots));
+        }
+    }
 }
 
 void DownloadPageTest::init()
@@ -186,7 +223,9 @@ void DownloadPageTest::init()
     settings()->setPreferredQualityFormat(QStringLiteral("MP4"));
     settings()->setPreferredQualityResolution(QSize(640, 360));
     m_opened.urls.clear();
+    m_fileManager.shown.clear();
     DesktopFiles::setOpenProgram(QString());
+    DesktopFiles::setFileManagerService(QStringLiteral("org.marlin.tests.NoFileManager"));
 }
 
 void DownloadPageTest::cleanupTestCase()
@@ -196,6 +235,12 @@ void DownloadPageTest::cleanupTestCase()
     AppContext::instance()->getDownloadManager()->clear();
     m_server.stop();
     VideoSite::setExtraWatchHost(QString());
+    if (m_bus.state() != QProcess::NotRunning) {
+        m_bus.terminate();
+        if (!m_bus.waitForFinished(5000))
+            m_bus.kill();
+        m_bus.waitForFinished(5000);
+    }
 }
 
 QString DownloadPageTest::pageAddress(const QString &id) const
@@ -538,6 +583,29 @@ void DownloadPageTest::failuresAreExplained()
             QVERIFY(text.endsWith(reason));
         m_server.clearFaults();
     }
+}
+
+void DownloadPageTest::openFolderShowsTheFile()
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        QSKIP("No dbus-daemon to run a session bus with");
+    DesktopFiles::setFileManagerService(FakeFileManager::service());
+    DownloadListModel *model = m_page->getModel();
+    DownloadItem *finished = nullptr;
+    for (DownloadItem *item : model->list()->getItems()) {
+        if (item->getStatus() == DownloadItem::Finished)
+            finished = item;
+    }
+    QVERIFY(finished);
+    selectRows({m_page->getSortModel()->mapFromSource(model->index(model->row(finished), 0)).row()});
+    m_page->openFolderAction()->trigger();
+    QTRY_COMPARE(m_fileManager.shown, QStringList{QUrl::fromLocalFile(finished->getDestFile()).toString()});
+    QVERIFY(m_opened.urls.isEmpty());
+
+    // Nothing selected: the download folder itself.
+    selectRows({});
+    m_page->openFolderAction()->trigger();
+    QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_dir)});
 }
 
 void DownloadPageTest::doubleClick()
