@@ -565,7 +565,7 @@ void DownloadPageTest::failuresAreExplained()
         const SampleSite::Page site = m_manifest.page(SampleSite::dashId());
         TestHttpServer::Fault refused;
         refused.status = 403;
-        m_server.setFault(QStringLiteral("/media/*"), refused);
+        m_server.setFault(QStringLiteral("/media/*/video-720.mp4"), refused);
         DownloadParameters param(pageAddress(site.id));
         Kel::WebMediaInfo info = AppContext::instance()->getDownloadManager()->getMediaInfo(param.getUrl());
         QVERIFY(info.isValid());
@@ -578,9 +578,14 @@ void DownloadPageTest::failuresAreExplained()
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 1, RunMs);
         const QString text = answerer.texts.first();
         QVERIFY2(text.startsWith(QStringLiteral("Failed to download videos.\n\n%1").arg(item->getTitle())), qPrintable(text));
+        // The back end's words: the alert ends with them, the status cell's
+        // tip tells them.
         const QString reason = m_page->getModel()->failureReason(item);
-        if (!reason.isEmpty())
-            QVERIFY(text.endsWith(reason));
+        QVERIFY2(!reason.isEmpty() && text.endsWith(reason), qPrintable(text));
+        const QModelIndex status = m_page->getModel()->index(m_page->getModel()->row(item),
+                                                             DownloadListModel::StatusColumn);
+        QCOMPARE(status.data(Qt::ToolTipRole).toString(), QStringLiteral("Failed: %1").arg(reason));
+
         m_server.clearFaults();
     }
 }
