@@ -105,7 +105,7 @@ QString uniqueFileName(const QString &path, const QStringList &reserved)
     const QString baseName = info.completeBaseName();
     const QString suffix = info.suffix();
     for (int i = 0;; ++i) {
-        const QString base = i == 0 ? baseName : QStringLiteral("%1(%2)").arg(baseName).arg(i);
+        const QString base = i == 0 ? baseName : QStringLiteral("%1(%2)").arg(baseName, QString::number(i));
         const QString candidate = QStringLiteral("%1/%2.%3").arg(dir, base, suffix);
         if (!QFileInfo::exists(candidate) && !reserved.contains(candidate))
             return candidate;
