@@ -3,6 +3,7 @@
 #include "kelframe/kelfolders.h"
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/videosite.h"
+#include "tarncore/services/leftovercleaner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -105,6 +106,9 @@ bool CliCommand::prepareFolder(const QString &folder, QString *absolute, QString
         *error = tr("cannot write to the folder %1").arg(path);
         return false;
     }
+    // The core's start cleaned the folders of the settings; this one too
+    // may hold what a run killed outright left.
+    LeftoverCleaner::removeLeftovers({path});
     *absolute = path;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "cli/coresession.h"
 
 #include "kelframe/kelpref.h"
+#include "shared/runstamp.h"
 #include "tarncore/convert/convertmanager.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/datamanager.h"
@@ -14,7 +15,9 @@
 namespace Tarn {
 
 CoreSession::CoreSession()
-    : storeDir(QDir::tempPath() + QStringLiteral("/marlin-cli-XXXXXX"))
+    // Stamped, so that a later start removes it when this run is killed.
+    : storeDir(QDir::tempPath() + QLatin1Char('/') + Kel::RunStamp::current() + Kel::RunStamp::SessionMarker
+               + QStringLiteral("XXXXXX"))
 {
 }
 

@@ -347,6 +347,8 @@ void DownloadCommand::report()
                 Console::error(tr("failed: %1: %2").arg(page, job->reason()));
             else
                 Console::error(tr("failed: %1 (%2): %3").arg(job->label(), page, job->reason()));
+            if (!job->keptDownload().isEmpty())
+                Console::err(tr("  the downloaded file is kept: %1\n").arg(job->keptDownload()));
             break;
         case DownloadJob::Cancelled:
             Console::error(tr("cancelled: %1").arg(job->label()));

@@ -98,6 +98,15 @@ QString DownloadJob::convertedFile() const
     return convertItem ? convertItem->getDestFile() : QString();
 }
 
+QString DownloadJob::keptDownload() const
+{
+    const DownloadItem *download = convertItem ? convertItem->getDownloadItem() : nullptr;
+    if (!download || download->getStatus() != DownloadItem::Finished || jobState != Failed)
+        return QString();
+    const QString file = download->getDestFile();
+    return QFileInfo::exists(file) ? file : QString();
+}
+
 void DownloadJob::receiveMediaInfo(const Kel::WebMediaInfo &info)
 {
     if (info.url != pageUrl || isEnded())

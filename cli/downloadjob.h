@@ -63,6 +63,9 @@ public:
     // The downloaded file, and the converted one of a converting job.
     QString downloadedFile() const;
     QString convertedFile() const;
+    // The finished download of a converting job whose conversion failed:
+    // it stays on disk. Empty otherwise.
+    QString keptDownload() const;
 
 signals:
     void changed();

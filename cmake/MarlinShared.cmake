@@ -12,6 +12,8 @@ add_library(marlin_shared STATIC
   ${CMAKE_SOURCE_DIR}/shared/keltext.cpp
   ${CMAKE_SOURCE_DIR}/shared/kellog.cpp
   ${CMAKE_SOURCE_DIR}/shared/toollocator.cpp
+  ${CMAKE_SOURCE_DIR}/shared/runstamp.cpp
+  ${CMAKE_SOURCE_DIR}/shared/fileclaim.cpp
 )
 set_target_properties(marlin_shared PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
 target_include_directories(marlin_shared PUBLIC ${CMAKE_SOURCE_DIR})

@@ -1,5 +1,6 @@
 #include "kelframe/kelapplication.h"
 
+#include "kelframe/kelmessagebox.h"
 #include "kelframe/kelpref.h"
 #include "kelframe/kelproductinfo.h"
 #include "kelframe/kelsingleinstance.h"
@@ -8,6 +9,7 @@
 #include "shared/toollocator.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -15,6 +17,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 
 extern "C" KELFRAME_EXPORT int kelframeVersion();
@@ -81,37 +84,135 @@ bool KelApplication::checkIntegrality() const
     return checkIntegrality(Kel::ToolLocator::applicationDir());
 }
 
+namespace {
+
+QString &translationsDirOverride()
+{
+    static QString dir;
+    return dir;
+}
+
+const char *const LanguageKey = "kelframe/language";
+const char *const TranslationPrefix = "marlin_";
+
+} // namespace
+
+QString KelApplication::translationsDir()
+{
+    const QString dir = translationsDirOverride();
+    return dir.isEmpty() ? Kel::ToolLocator::applicationDir() + QStringLiteral("/translations") : dir;
+}
+
+void KelApplication::setTranslationsDir(const QString &path)
+{
+    translationsDirOverride() = path;
+}
+
+QStringList KelApplication::availableLanguages()
+{
+    QStringList codes{QStringLiteral("en")};
+    const QStringList files = QDir(translationsDir())
+                                  .entryList({QLatin1String(TranslationPrefix) + QStringLiteral("*.qm")},
+                                             QDir::Files | QDir::Readable);
+    for (const QString &file : files) {
+        const QString code = file.mid(int(qstrlen(TranslationPrefix))).chopped(3);
+        if (!code.isEmpty() && !codes.contains(code))
+            codes.append(code);
+    }
+    std::sort(codes.begin(), codes.end());
+    return codes;
+}
+
+QString KelApplication::languageDisplayName(const QString &code)
+{
+    const QLocale locale(code);
+    QString name = locale.language() == QLocale::English && !code.contains(QLatin1Char('_'))
+                       ? QStringLiteral("English")
+                       : locale.nativeLanguageName();
+    if (name.isEmpty())
+        name = code;
+    name[0] = name.at(0).toUpper();
+    return name;
+}
+
 QString KelApplication::languageName() const
 {
-    const QString chosen = pref()->value(QStringLiteral("kelframe/language")).toString();
+    const QString chosen = pref()->value(QLatin1String(LanguageKey)).toString();
     return chosen.isEmpty() ? QLocale::system().name() : chosen;
+}
+
+QString KelApplication::currentLanguage() const
+{
+    return m_currentLanguage;
+}
+
+bool KelApplication::setLanguage(const QString &code)
+{
+    if (!availableLanguages().contains(code)) {
+        KEL_ERROR("No translation for language %s", qUtf8Printable(code));
+        return false;
+    }
+    pref()->setValue(QLatin1String(LanguageKey), code);
+    installTranslators();
+    emit languageChanged(m_currentLanguage);
+    return true;
 }
 
 bool KelApplication::installTranslators()
 {
-    for (QTranslator *translator : qAsConst(m_translators))
-        removeTranslator(translator);
-    qDeleteAll(m_translators);
-    m_translators.clear();
-
     const QLocale locale(languageName());
+    const QString folder = translationsDir();
+
+    // The new translators go in before the old ones leave, so that windows
+    // retranslating on the way never fall back to a third language.
+    QList<QTranslator *> loaded;
     auto *qtBase = new QTranslator(this);
-    if (qtBase->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        installTranslator(qtBase);
-        m_translators.append(qtBase);
+    if (qtBase->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder)
+        || qtBase->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        loaded.append(qtBase);
     } else {
         delete qtBase;
     }
+    QString language = QStringLiteral("en");
     auto *own = new QTranslator(this);
-    const QString folder = Kel::ToolLocator::applicationDir() + QStringLiteral("/translations");
     if (own->load(locale, QStringLiteral("marlin"), QStringLiteral("_"), folder)) {
-        installTranslator(own);
-        m_translators.append(own);
-        return true;
+        loaded.append(own);
+        const QString base = QFileInfo(own->filePath()).completeBaseName();
+        language = base.mid(int(qstrlen(TranslationPrefix)));
+    } else {
+        delete own;
+        own = nullptr;
     }
-    delete own;
-    return false;
+    // Known before the first LanguageChange arrives: windows style
+    // themselves by it while they retranslate.
+    m_currentLanguage = language;
+
+    const QList<QTranslator *> old = m_translators;
+    m_translators = loaded;
+    for (QTranslator *translator : loaded)
+        installTranslator(translator);
+    for (QTranslator *translator : old)
+        removeTranslator(translator);
+    qDeleteAll(old);
+    return own != nullptr;
+}
+
+int KelApplication::reportDamagedInstallation(int argc)
+{
+    if (argc <= 1)
+        KelMessageBox::alert(tr("Error"), tr("Start the program failed. Please re-install it."), nullptr, true);
+    return 0;
+}
+
+bool KelApplication::applyMacAppStoreRule()
+{
+    if (!KelProductInfo::isTrue(QString::fromLatin1(KelProductInfo::SupportMacAppStoreKey)))
+        return false;
+    const QString company = pref()->company_root_key();
+    setOrganizationDomain(company);
+    setOrganizationName(company);
+    return true;
 }
 
 bool KelApplication::initCfg(const char *prefFile, bool loadPref)
@@ -232,7 +333,8 @@ KelPref *KelApplication::pref() const
 
 void KelApplication::activateWindow()
 {
-    QWidget *window = m_activationWindow;
+    // The activation widget may be a window's frame rather than the window.
+    QWidget *window = m_activationWindow ? m_activationWindow->window() : nullptr;
     if (!window)
         return;
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);

@@ -34,13 +34,38 @@ public:
     static bool checkIntegrality(const QString &appDir);
     static QStringList requiredConfFiles();
 
-    // Qt's own translations and the program's ("<appDir>/translations/
+    // Qt's own translations and the program's ("<translations folder>/
     // marlin_<language>.qm") for languageName(); true when the program's
-    // file was found.
+    // file was found. English needs no file: it is built in.
     bool installTranslators();
-    // The user-interface language: the store's "kelframe/language" value,
-    // else the system's.
+    // The user-interface language asked for: the store's "kelframe/language"
+    // value, else the system's.
     QString languageName() const;
+    // The language actually in use: the code of the program's translation
+    // that installTranslators() loaded ("de", "pt_BR"), "en" when none.
+    QString currentLanguage() const;
+    // Stores the language as the user's choice and installs its
+    // translations; every open window receives a LanguageChange event and
+    // retranslates itself. False for a language that is not available.
+    bool setLanguage(const QString &code);
+    // "en" and every language with a translation file, sorted by code.
+    static QStringList availableLanguages();
+    // The language's own name for itself, capitalised ("Deutsch").
+    static QString languageDisplayName(const QString &code);
+    // "<program directory>/translations" unless set; tests point it at the
+    // build's application directory. Empty restores the default.
+    static QString translationsDir();
+    static void setTranslationsDir(const QString &path);
+
+    // The box shown when the installation is damaged: a warning titled
+    // "Error", "Start the program failed. Please re-install it.", one OK
+    // button. Only when the program was started without arguments
+    // (argc <= 1); returns the exit code the program ends with, 0.
+    static int reportDamagedInstallation(int argc);
+    // When the product value "support_mac_app_store" is "true", names the
+    // Qt organisation and its domain after the store's company root key;
+    // true when it did.
+    bool applyMacAppStoreRule();
 
     // Names the application after the product and opens the preference
     // store: over prefFile when given, else the user's default file.
@@ -75,6 +100,8 @@ public slots:
 
 signals:
     void messageReceived(const QString &message);
+    // After setLanguage() installed another language.
+    void languageChanged(const QString &code);
     // A later start was given this page address.
     void openUrlRequested(const QString &url);
 
@@ -89,5 +116,6 @@ private:
     int m_kelframeVersion = 0;
     int m_cmdLineExitCode = 0;
     QString m_startUrl;
+    QString m_currentLanguage = QStringLiteral("en");
     QList<QTranslator *> m_translators;
 };

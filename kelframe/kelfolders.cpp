@@ -156,6 +156,17 @@ QString configPath()
     return ensureFolder(base + QLatin1Char('/') + companyKey());
 }
 
+QString cachePath()
+{
+    const QString below = belowRoot(QStringLiteral("cache"));
+    if (!below.isEmpty())
+        return below;
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return ensureFolder(base + QLatin1Char('/') + productKey());
+}
+
 bool isFolderWritable(const QString &path)
 {
     if (path.isEmpty() || !QFileInfo(path).isDir())

@@ -29,7 +29,7 @@ QMap<QString, QString> builtInValues()
     return {
         {QString::fromLatin1(KelProductInfo::SingletonAppIdKey), QStringLiteral("org.marlin.Marlin")},
         {QString::fromLatin1(KelProductInfo::SupportMacAppStoreKey), QStringLiteral("false")},
-        {QString::fromLatin1(KelProductInfo::SupportMenuSkinKey), QStringLiteral("false")},
+        {QString::fromLatin1(KelProductInfo::SupportMenuSkinKey), QStringLiteral("true")},
         {QString::fromLatin1(KelProductInfo::SupportMenuUpdateKey), QStringLiteral("true")},
         {QString::fromLatin1(KelProductInfo::CompanyRootKeyKey), QStringLiteral("Marlin")},
         {QString::fromLatin1(KelProductInfo::CompanyNameKey), QStringLiteral("Marlin")},

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-svg-dev qt6-translations-l10n libxcb1-dev
   libqt6opengl6-dev libgl-dev
   libjsoncpp-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev

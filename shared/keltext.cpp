@@ -100,16 +100,24 @@ QString removeTrailingSlash(const QString &path)
 
 QString uniqueFileName(const QString &path, const QStringList &reserved)
 {
-    const QFileInfo info(path);
-    const QString dir = info.absolutePath();
-    const QString baseName = info.completeBaseName();
-    const QString suffix = info.suffix();
     for (int i = 0;; ++i) {
-        const QString base = i == 0 ? baseName : QStringLiteral("%1(%2)").arg(baseName, QString::number(i));
-        const QString candidate = QStringLiteral("%1/%2.%3").arg(dir, base, suffix);
+        const QString candidate = numberedFileName(path, i);
         if (!QFileInfo::exists(candidate) && !reserved.contains(candidate))
             return candidate;
     }
+}
+
+QString numberedFileName(const QString &path, int n)
+{
+    const QFileInfo info(path);
+    const QString dir = info.absolutePath();
+    const QString suffix = info.suffix();
+    QString name = info.completeBaseName();
+    if (n > 0)
+        name += QLatin1Char('(') + QString::number(n) + QLatin1Char(')');
+    if (!suffix.isEmpty() || info.fileName().endsWith(QLatin1Char('.')))
+        name += QLatin1Char('.') + suffix;
+    return dir + QLatin1Char('/') + name;
 }
 
 } // namespace Text

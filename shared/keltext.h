@@ -28,6 +28,9 @@ QString removeTrailingSlash(const QString &path);
 // The first of "dir/base.suffix", "dir/base(1).suffix", "dir/base(2).suffix"
 // ... that neither exists on disk nor is listed in reserved.
 QString uniqueFileName(const QString &path, const QStringList &reserved = QStringList());
+// The n-th name of that row: path itself for 0, "dir/base(n).suffix" after
+// it ("dir/base(n)" for a path without a suffix).
+QString numberedFileName(const QString &path, int n);
 
 } // namespace Text
 } // namespace Kel

@@ -1,6 +1,8 @@
 #include "transcoder/ffmpegconverter.h"
 
+#include "shared/fileclaim.h"
 #include "shared/kellog.h"
+#include "shared/runstamp.h"
 #include "shared/toollocator.h"
 #include "transcoder/encodersupport.h"
 #include "transcoder/ffmpegarguments.h"
@@ -33,6 +35,17 @@ bool isSameFile(const QString &a, const QString &b)
     return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
 }
 
+// ffmpeg ends with 0 even when it could not write the end of its output, as
+// on a full disk; such a file is no result.
+bool outputLeftIncomplete(const QStringList &messages)
+{
+    for (const QString &line : messages) {
+        if (line.contains(QLatin1String("Error writing trailer")) || line.contains(QLatin1String("Error closing file")))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 ffmpegConverter::ffmpegConverter(QObject *parent) : MediaConverter(parent)
@@ -53,8 +66,9 @@ ffmpegConverter::~ffmpegConverter()
     if (process.state() != QProcess::NotRunning) {
         canceled = true;
         stopProcess();
-        removeTarget();
     }
+    if (!succeeded)
+        removeWorkFile();
 }
 
 void ffmpegConverter::convert(ConvertJob job)
@@ -65,8 +79,12 @@ void ffmpegConverter::convert(ConvertJob job)
         return;
     }
 
+    if (!succeeded)
+        removeWorkFile();
     source = job.source;
     target = job.target;
+    workFile.clear();
+    setResultFile(QString());
     paused = false;
     succeeded = false;
     canceled = false;
@@ -93,7 +111,18 @@ void ffmpegConverter::convert(ConvertJob job)
         return;
     }
 
+    QString reason;
+    workFile = FileClaim::createTemporary(QFileInfo(target).absolutePath(), RunStamp::ConvertMarker,
+                                          QFileInfo(target).suffix(), &reason);
+    if (workFile.isEmpty()) {
+        KEL_ERROR("No file can be written beside %s: %s", qPrintable(target), qPrintable(reason));
+        reportErrorLater(ConverterFailed);
+        return;
+    }
+
     job.profile.aSampleRate = EncoderSupport::sampleRate(job.profile.aCodec, job.profile.aSampleRate);
+    // ffmpeg overwrites only the empty file made for it just now.
+    job.target = workFile;
     programArguments = FfmpegArguments::build(job, subtitles);
     const QString dir = job.ffmpegDir.isEmpty() ? ToolLocator::applicationDir() : job.ffmpegDir;
     programPath = ToolLocator::ffmpegPath(dir);
@@ -102,6 +131,7 @@ void ffmpegConverter::convert(ConvertJob job)
     KEL_INFO("%s %s ", qPrintable(programName), qPrintable(programArguments.join(QLatin1Char(' '))));
     if (programPath.isEmpty()) {
         KEL_ERROR("ffmpeg was found neither in %s nor on PATH.", qPrintable(dir));
+        removeWorkFile();
         reportErrorLater(ConverterNotStarted);
         return;
     }
@@ -140,7 +170,7 @@ void ffmpegConverter::cancel()
     canceled = true;
     stopProcess();
     if (!succeeded)
-        removeTarget();
+        removeWorkFile();
 }
 
 void ffmpegConverter::clear()
@@ -150,7 +180,7 @@ void ffmpegConverter::clear()
         stopProcess();
     }
     if (!succeeded)
-        removeTarget();
+        removeWorkFile();
 }
 
 void ffmpegConverter::stopProcess()
@@ -164,16 +194,42 @@ void ffmpegConverter::stopProcess()
     paused = false;
 }
 
-void ffmpegConverter::removeTarget()
+void ffmpegConverter::removeWorkFile()
 {
-    if (target.isEmpty() || !QFileInfo::exists(target) || isSameFile(source, target))
+    if (workFile.isEmpty() || !QFileInfo::exists(workFile))
         return;
-    if (QFile::remove(target)) {
-        KEL_DEBUG("remove converting file %s ", qPrintable(target));
+    if (QFile::remove(workFile)) {
+        KEL_DEBUG("remove converting file %s ", qPrintable(workFile));
     } else {
-        KEL_ERROR("remove converting file failed. %s", qPrintable(target));
+        KEL_ERROR("remove converting file failed. %s", qPrintable(workFile));
         KEL_TRACE_FAILURE();
     }
+}
+
+void ffmpegConverter::finishResult()
+{
+    if (outputLeftIncomplete(parser.lastMessages())) {
+        KEL_ERROR("ffmpeg could not complete %s: %s", qPrintable(workFile),
+                  qPrintable(parser.lastMessages().join(QLatin1String(" | "))));
+        removeWorkFile();
+        emit error(ConverterFailed);
+        return;
+    }
+    QString reason;
+    const QString result = FileClaim::moveToFreeName(workFile, target, &reason);
+    if (result.isEmpty()) {
+        KEL_ERROR("The converted file %s cannot be named %s: %s", qPrintable(workFile), qPrintable(target),
+                  qPrintable(reason));
+        removeWorkFile();
+        emit error(ConverterFailed);
+        return;
+    }
+    if (result != target)
+        KEL_INFO("%s was taken meanwhile; the result is %s", qPrintable(target), qPrintable(result));
+    workFile.clear();
+    succeeded = true;
+    setResultFile(result);
+    emit finished();
 }
 
 void ffmpegConverter::reportErrorLater(qint32 code)
@@ -198,8 +254,7 @@ void ffmpegConverter::ffFinished(int exitCode, QProcess::ExitStatus exitStatus)
         return;
     ffReadError();
     if (exitStatus == QProcess::NormalExit && exitCode == 0) {
-        succeeded = true;
-        emit finished();
+        finishResult();
         return;
     }
 
@@ -207,7 +262,7 @@ void ffmpegConverter::ffFinished(int exitCode, QProcess::ExitStatus exitStatus)
     KEL_ERROR("ffmpeg failed (%s, exit code %d) converting %s: %s",
               exitStatus == QProcess::CrashExit ? "crashed" : "error", exitCode, qPrintable(source),
               qPrintable(messages));
-    removeTarget();
+    removeWorkFile();
     emit error(exitStatus == QProcess::CrashExit ? ConverterCrashed : ConverterFailed);
 }
 

@@ -9,14 +9,18 @@
 namespace Kel {
 
 // Converts one file by running ffmpeg; progress comes from ffmpeg's error
-// output, pausing stops the ffmpeg process without ending it.
+// output, pausing stops the ffmpeg process without ending it. ffmpeg writes
+// to a temporary file of this run beside the target, which takes the
+// target's name (or the next free numbered one) only once it is complete:
+// an unfinished or broken result never carries a result's name, and no
+// file that this converter did not make is ever overwritten.
 class ffmpegConverter final : public MediaConverter
 {
     Q_OBJECT
 
 public:
     explicit ffmpegConverter(QObject *parent = nullptr);
-    // Ends a running ffmpeg and removes its unfinished target.
+    // Ends a running ffmpeg and removes its unfinished output.
     ~ffmpegConverter() override;
 
     // The program and arguments of the last conversion started.
@@ -39,12 +43,16 @@ private slots:
 
 private:
     void stopProcess();
-    void removeTarget();
+    void removeWorkFile();
+    void finishResult();
     void reportErrorLater(qint32 code);
 
     QProcess process;
     QString source;
     QString target;
+    // What ffmpeg writes: made by this converter, removed unless it became
+    // the result.
+    QString workFile;
     QString programPath;
     QStringList programArguments;
     double duration = 0.0;

@@ -4,6 +4,7 @@
 #include "transcoder/transcoderglobal.h"
 
 #include <QObject>
+#include <QString>
 
 namespace Kel {
 
@@ -24,6 +25,11 @@ public:
     explicit MediaConverter(QObject *parent = nullptr);
     ~MediaConverter() override;
 
+    // Where the finished conversion's result is: its target, or the next
+    // free numbered name when another program took the target meanwhile.
+    // Empty until finished() has been emitted.
+    QString resultFile() const { return m_resultFile; }
+
 signals:
     void started();
     // total 100 and finish in percent; speed -1 while paused, else 0.
@@ -39,6 +45,12 @@ public slots:
     virtual void cancel() = 0;
     // Releases the conversion: removes the target unless the conversion succeeded.
     virtual void clear() = 0;
+
+protected:
+    void setResultFile(const QString &file) { m_resultFile = file; }
+
+private:
+    QString m_resultFile;
 };
 
 } // namespace Kel

@@ -1,6 +1,8 @@
 #include "webfetch/puxdownloader.h"
 
+#include "shared/fileclaim.h"
 #include "shared/kellog.h"
+#include "shared/runstamp.h"
 #include "webfetch/puxmergecommand.h"
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxruntime.h"
@@ -115,6 +117,7 @@ void PuxDownloader::download(QString pageUrl, Kel::MediaProfile chosenProfile, K
     profile = chosenProfile;
     subtitles = subtitleSetting;
     destFile = destinationFile;
+    setResultFile(QString());
     vCodec = profile.vCodec;
     aCodec = profile.aCodec;
     destDir = QFileInfo(destFile).absolutePath();
@@ -142,7 +145,12 @@ PuxCommand PuxDownloader::toolCommand() const
 
 QString PuxDownloader::newTempBaseName()
 {
-    const QString base = PuxRuntime::tempBaseName(url);
+    const bool debugSwitchOn = PuxRuntime::isDebugSwitchOn();
+    QString base = PuxRuntime::tempBaseName(url, debugSwitchOn);
+    // A later start removes what a run killed outright left under its stamp;
+    // the files kept for debugging carry none.
+    if (!debugSwitchOn)
+        base.prepend(RunStamp::current());
     tempBaseNames += base;
     return base;
 }
@@ -334,13 +342,26 @@ void PuxDownloader::puxFinished(int exitCode, QProcess::ExitStatus exitStatus)
         downloadNextItem();
     } else if (itemCount > 1 || !subtitleFiles.isEmpty()) {
         proceedMerge();
-    } else if (!videoFile.isEmpty() && QFile::rename(videoFile, destFile)) {
+    } else if (claimDestination(videoFile)) {
         phase = DonePhase;
         emit finished();
     } else {
-        KEL_ERROR("Rename failed from %s to %s!", qPrintable(videoFile), qPrintable(destFile));
         failDownload(-8);
     }
+}
+
+bool PuxDownloader::claimDestination(const QString &file)
+{
+    QString reason;
+    const QString result = file.isEmpty() ? QString() : FileClaim::moveToFreeName(file, destFile, &reason);
+    if (result.isEmpty()) {
+        KEL_ERROR("Rename failed from %s to %s! %s", qPrintable(file), qPrintable(destFile), qPrintable(reason));
+        return false;
+    }
+    if (result != destFile)
+        KEL_INFO("%s was taken meanwhile; the download is %s", qPrintable(destFile), qPrintable(result));
+    setResultFile(result);
+    return true;
 }
 
 void PuxDownloader::puxProcessError(QProcess::ProcessError processError)
@@ -404,9 +425,8 @@ void PuxDownloader::ffmpegFinished(int exitCode, QProcess::ExitStatus exitStatus
     }
 
     removeTemporaryFiles();
-    if (!QFile::rename(mergeOutput, destFile)) {
+    if (!claimDestination(mergeOutput)) {
         // The merged file stays under its temporary name until clear().
-        KEL_ERROR("Rename failed from %s to %s!", qPrintable(mergeOutput), qPrintable(destFile));
         emit error(-8);
         return;
     }

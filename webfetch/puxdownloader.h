@@ -11,8 +11,10 @@ namespace Kel {
 
 // Downloads one quality of one page with the extractor tool: the chosen
 // stream, then its separate audio stream or automatic subtitles when needed,
-// into temporary files beside the destination; then renames the single file
-// to the destination, or has ffmpeg merge the pieces into it.
+// into temporary files beside the destination; then gives the single file
+// the destination's name, or has ffmpeg merge the pieces into one that gets
+// it. A destination taken meanwhile by another program is never replaced:
+// the download takes the next free numbered name.
 class PuxDownloader final : public WebMediaDownloader
 {
     Q_OBJECT
@@ -76,6 +78,8 @@ private:
     void removeTemporaryFiles();
     void removeMergeOutput();
     void failDownload(qint32 errorCode);
+    // Gives file the destination's name, or the next free numbered one.
+    bool claimDestination(const QString &file);
 
     QProcess *process = nullptr;
     QProcess *ffmpegProcess = nullptr;

@@ -5,6 +5,7 @@
 #include "webfetch/webfetchglobal.h"
 
 #include <QObject>
+#include <QString>
 
 namespace Kel {
 
@@ -20,6 +21,11 @@ public:
     explicit WebMediaDownloader(QObject *parent = nullptr);
     ~WebMediaDownloader() override;
 
+    // Where the finished download is: its destination, or the next free
+    // numbered name when another program took the destination meanwhile.
+    // Empty until finished() has been emitted.
+    QString resultFile() const { return m_resultFile; }
+
 signals:
     void started();
     void progress(qint64 total, qint64 finish, qint64 speed);
@@ -31,6 +37,12 @@ public slots:
                           QString destFile) = 0;
     virtual bool cancel() = 0;
     virtual void clear() = 0;
+
+protected:
+    void setResultFile(const QString &file) { m_resultFile = file; }
+
+private:
+    QString m_resultFile;
 };
 
 } // namespace Kel

@@ -65,6 +65,7 @@ ConvertItem::ConvertItem(DownloadItem *d, QObject *parent)
     if (!thumbnail.isEmpty() && QFileInfo::exists(thumbnail))
         srcMediaInfo.thumbnailFile = duplicateThumbnail(thumbnail);
 
+    sourceDownload = d;
     connect(d, &DownloadItem::downloadFinished, this, &ConvertItem::onDownloadFinished);
     connect(d, &DownloadItem::aboutToBeCanceled, this, &ConvertItem::onDownloadAboutToBeCanceled);
     connect(d, &DownloadItem::thumbnailReceived, this, &ConvertItem::onThumbnailReceived);
@@ -347,6 +348,11 @@ void ConvertItem::onConvertResumed()
 
 void ConvertItem::onConvertFinished()
 {
+    // Another program may have taken the name meanwhile; the result then
+    // has the next free one.
+    const QString result = task ? task->getResultFile() : QString();
+    if (!result.isEmpty())
+        convertParameters.setDestFile(result);
     progress = Kel::Progress();
     setStatus(StatusFinished);
     emit convertFinished();
@@ -362,16 +368,14 @@ void ConvertItem::onConvertError(qint32 errorCode)
 
 void ConvertItem::handleError(int code, const QString &text)
 {
-    // Only a conversion that ran wrote to the destination; a refused one
-    // may share it with a conversion that is still going.
-    const bool ran = task && task->hasStarted();
+    // Nothing is removed here: a failed conversion leaves no file under the
+    // destination's name (the converter writes elsewhere until it has
+    // finished), and a file there belongs to someone else, the source itself
+    // included when it is the destination.
     if (task && !Kel::Task::isEnded(task->status()))
         manager()->cancelConvert(convertParameters);
     progress = Kel::Progress();
     setStatus(StatusError);
-    const QString dest = convertParameters.getDestFile();
-    if (ran && !dest.isEmpty() && QFileInfo::exists(dest))
-        QFile::remove(dest);
     emit error(code, QVariant(text));
 }
 
@@ -396,6 +400,14 @@ void ConvertItem::onDownloadFinished()
     if (status == StatusStarting || status == StatusConverting || status == StatusPaused
         || status == StatusFinished)
         return;
+    // The download may have ended under another name than the one it was
+    // given, when another program took that one meanwhile.
+    const QString downloaded = sourceDownload ? sourceDownload->getDestFile() : QString();
+    if (!downloaded.isEmpty() && downloaded != srcMediaInfo.mediaFile) {
+        if (convertParameters.getSrcFile() == srcMediaInfo.mediaFile)
+            convertParameters.setSrcFile(downloaded);
+        srcMediaInfo.mediaFile = downloaded;
+    }
     if (!loadSrcFileMediaInfo()) {
         // Nothing can be converted: the item ends instead of waiting.
         setStatus(StatusError);

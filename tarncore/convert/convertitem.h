@@ -166,6 +166,8 @@ private:
     QString sharedThumbnail;
     // The destination this item holds in mConvertedFiles.
     QString reservedDestFile;
+    // The download whose file this item converts, while it exists.
+    QPointer<DownloadItem> sourceDownload;
 
     static QStringList mConvertedFiles;
 };

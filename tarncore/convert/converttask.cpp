@@ -56,6 +56,11 @@ void ConvertTask::convert(const ConvertParameters &params)
     }
 }
 
+QString ConvertTask::getResultFile() const
+{
+    return converter ? converter->resultFile() : QString();
+}
+
 QString ConvertTask::key() const
 {
     return makeTaskKey(parameters);

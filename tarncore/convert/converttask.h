@@ -35,6 +35,10 @@ public:
     void convert(const ConvertParameters &params);
     ConvertParameters getConvertParameters() const { return parameters; }
     Kel::MediaConverter *getConverter() const { return converter; }
+    // The file a finished conversion wrote: the destination, or a numbered
+    // name when another program took the destination meanwhile. Empty
+    // before the conversion has finished.
+    QString getResultFile() const;
 
     QString key() const override;
     bool isValid() const override;

@@ -6,6 +6,7 @@
 #include "tarncore/download/downloaditem.h"
 #include "tarncore/settings/settingsmanager.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -40,8 +41,6 @@ DownloadConvertItem::~DownloadConvertItem()
         // An item never started has asked nobody for anything.
         if (downloadItem->isWorking() && downloadItem->getStatus() != DownloadItem::NotReady)
             downloadItem->cancel();
-        if (downloadItem->getStatus() == DownloadItem::Finished)
-            removeDownloadedFile();
     }
     delete downloadItem;
 }
@@ -93,7 +92,7 @@ void DownloadConvertItem::convert()
         convertItem = new ConvertItem(downloadItem);
         connect(convertItem, &ConvertItem::dataChanged, this, &DownloadConvertItem::dataChanged);
         connect(convertItem, &ConvertItem::statusChanged, this, &DownloadConvertItem::onConvertStatusChanged);
-        connect(convertItem, &ConvertItem::error, this, &DownloadConvertItem::error);
+        connect(convertItem, &ConvertItem::error, this, &DownloadConvertItem::relayConvertError);
         connect(convertItem, &ConvertItem::convertFinished, this, &DownloadConvertItem::onConvertFinished);
         connect(convertItem, &ConvertItem::exportFinished, this, &DownloadConvertItem::exportFinished);
 
@@ -258,6 +257,19 @@ void DownloadConvertItem::onConvertFinished()
     if (!settings()->remainDownloadFile())
         removeDownloadedFile();
     emit convertFinished();
+}
+
+void DownloadConvertItem::relayConvertError(int errorCode, const QVariant &arg)
+{
+    const bool downloadDone = downloadItem && downloadItem->getStatus() == DownloadItem::Finished;
+    const QString downloaded = downloadDone ? downloadItem->getDestFile() : QString();
+    if (errorCode != ConvertItem::ConvertFailed || downloaded.isEmpty() || !QFileInfo::exists(downloaded)) {
+        emit error(errorCode, arg);
+        return;
+    }
+    const QString text = arg.toString();
+    const QString kept = tr("The downloaded file is kept: %1").arg(QDir::toNativeSeparators(downloaded));
+    emit error(errorCode, QVariant(text.isEmpty() ? kept : text + QLatin1Char('\n') + kept));
 }
 
 void DownloadConvertItem::removeDownloadedFile()

@@ -18,8 +18,9 @@ class DownloadItem;
 // One entry that downloads a web video and then converts the downloaded
 // file with the quick-convert profile. It owns the inner download item and,
 // once the download is done, the inner convert item, and shows both under
-// one status. The intermediate download is removed unless the user keeps
-// downloaded files. GUI thread only.
+// one status. The intermediate download is removed after a successful
+// conversion unless the user keeps downloaded files; a failed, cancelled or
+// unfinished conversion leaves it where it is. GUI thread only.
 class TARNCORE_EXPORT DownloadConvertItem : public QObject
 {
     Q_OBJECT
@@ -43,8 +44,8 @@ public:
     Q_ENUM(Status)
 
     explicit DownloadConvertItem(const QString &url, QObject *parent = nullptr);
-    // Ends work still under way; removes a finished download unless the
-    // settings keep downloaded files.
+    // Ends work still under way. The downloaded file stays: only a
+    // successful conversion replaces it.
     ~DownloadConvertItem() override;
 
     // Not started: download; failed download: download again; convert
@@ -94,6 +95,10 @@ public slots:
     void onDownloadStatusChanged();
     void onConvertFinished();
     void onConvertStatusChanged();
+
+private slots:
+    // A conversion's failure also tells where the downloaded file is kept.
+    void relayConvertError(int errorCode, const QVariant &arg);
 
 private:
     void removeDownloadedFile();

@@ -4,6 +4,7 @@
 #include "tarncore/download/datamanager.h"
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/downloadparameters.h"
+#include "tarncore/services/leftovercleaner.h"
 #include "tarncore/settings/settingsmanager.h"
 #include "tarncore/task/task.h"
 #include "shared/progress.h"
@@ -14,6 +15,8 @@
 #include "kelframe/kelproductinfo.h"
 #include "shared/keltext.h"
 #include "shared/toollocator.h"
+
+#include <QDir>
 
 namespace Tarn {
 
@@ -63,6 +66,11 @@ bool AppContext::init()
     qRegisterMetaType<Kel::Progress>("Kel::Progress");
     qRegisterMetaType<Kel::Task::Status>("Kel::Task::Status");
     qRegisterMetaType<Tarn::DownloadParameters>("Tarn::DownloadParameters");
+
+    // What runs killed outright left behind, before anything of this run
+    // starts; running instances keep theirs.
+    LeftoverCleaner::removeLeftovers({settingsManager->getDownloadDestDir(), settingsManager->getConvertDestDir(),
+                                      getTempDir(), QDir::tempPath()});
 
     downloadManager->init();
     convertManager->init();

@@ -25,8 +25,9 @@ class TARNCORE_EXPORT AppContext
 public:
     static AppContext *instance();
 
-    // Registers the queued-signal types, then initialises the managers;
-    // true. Later calls do nothing.
+    // Registers the queued-signal types, removes the temporary files that
+    // runs killed outright left in the download, convert and temporary
+    // folders, then initialises the managers; true. Later calls do nothing.
     bool init();
 
     SettingsManager *getSettingsManager() const { return settingsManager; }

@@ -123,13 +123,14 @@ void DownloadItem::download()
         downloadParameters.isValid() ? downloadParameters.getDownloadQuality() : Kel::MediaProfile();
     makeDownloadParameters(requested);
 
-    DownloadTask *task = manager()->getDownloadTask();
-    connect(task, &DownloadTask::progress, this, &DownloadItem::onDownloadProgress);
-    connect(task, &DownloadTask::started, this, &DownloadItem::onDownloadStarted);
-    connect(task, &DownloadTask::error, this, &DownloadItem::onDownloadError);
-    connect(task, &DownloadTask::finished, this, &DownloadItem::onDownloadFinished);
+    DownloadTask *newTask = manager()->getDownloadTask();
+    task = newTask;
+    connect(newTask, &DownloadTask::progress, this, &DownloadItem::onDownloadProgress);
+    connect(newTask, &DownloadTask::started, this, &DownloadItem::onDownloadStarted);
+    connect(newTask, &DownloadTask::error, this, &DownloadItem::onDownloadError);
+    connect(newTask, &DownloadTask::finished, this, &DownloadItem::onDownloadFinished);
     setDownloadScheduled(true);
-    task->download(downloadParameters);
+    newTask->download(downloadParameters);
 }
 
 void DownloadItem::makeDownloadParameters(const Kel::MediaProfile &requested)
@@ -365,12 +366,18 @@ void DownloadItem::onDownloadStarted()
 
 void DownloadItem::onDownloadFinished()
 {
+    const QString reserved = getDestFile();
+    // Another program may have taken the name meanwhile; the download then
+    // has the next free one.
+    const QString result = task ? task->getResultFile() : QString();
+    if (!result.isEmpty())
+        downloadParameters.setDestFile(result);
     progress = Kel::Progress();
     setDownloadScheduled(false);
     setStatus(Finished);
     exportToItunes();
     emit downloadFinished();
-    mDownloadedFiles.removeAll(getDestFile());
+    mDownloadedFiles.removeAll(reserved);
 }
 
 void DownloadItem::exportToItunes()

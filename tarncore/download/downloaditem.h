@@ -10,12 +10,14 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QVariant>
 
 namespace Tarn {
 
 class DownloadManager;
+class DownloadTask;
 class SettingsManager;
 
 // One entry of the download list: drives one page from its address to a
@@ -135,6 +137,8 @@ private:
     bool downloadScheduled = false;
     bool startRequested = false;
     KelmITunesDevice device;
+    // The task of the last download, while it exists.
+    QPointer<DownloadTask> task;
 
     static QStringList mDownloadedFiles;
 };

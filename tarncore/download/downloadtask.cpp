@@ -57,6 +57,11 @@ void DownloadTask::download(const DownloadParameters &params)
     }
 }
 
+QString DownloadTask::getResultFile() const
+{
+    return downloader ? downloader->resultFile() : QString();
+}
+
 QString DownloadTask::key() const
 {
     return makeTaskKey(parameters);

@@ -33,6 +33,10 @@ public:
     // a failure ends the task at once with one of the codes above.
     void download(const DownloadParameters &params);
     DownloadParameters getDownloadParameters() const { return parameters; }
+    // The file a finished download wrote: its destination, or a numbered
+    // name when another program took the destination meanwhile. Empty
+    // before the download has finished.
+    QString getResultFile() const;
 
     QString key() const override;
     bool isValid() const override;

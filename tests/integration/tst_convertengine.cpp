@@ -104,6 +104,7 @@ private slots:
     void pauseStopsProgressUntilResume();
     void cancelRemovesTheUnfinishedTarget();
     void corruptSourceFails();
+    void destinationThatIsTheSourceSurvives();
     void missingFfmpegFails();
     void poolLimit();
     void itemWaitsForItsDownload();
@@ -303,9 +304,11 @@ void TestConvertEngine::cancelRemovesTheUnfinishedTarget()
     ItemWatch watch(item.get());
     item->start();
     const QString dest = item->getConvertParameters().getDestFile();
-    QTRY_VERIFY2_WITH_TIMEOUT((item->getProgress().finish >= 1 && QFileInfo::exists(dest)) || watch.ended(),
+    QTRY_VERIFY2_WITH_TIMEOUT((item->getProgress().finish >= 1 && !filesIn(m_dir).isEmpty()) || watch.ended(),
                               qPrintable(watch.describe()), convertMs);
     QCOMPARE(item->getStatus(), ConvertItem::StatusConverting);
+    // What is being written never carries the destination's name.
+    QVERIFY(!QFileInfo::exists(dest));
     const QString key = Tarn::ConvertTask::makeTaskKey(item->getConvertParameters());
     item->cancel();
     QVERIFY(!QFileInfo::exists(dest));
@@ -331,6 +334,24 @@ void TestConvertEngine::corruptSourceFails()
     QVERIFY(!QFileInfo::exists(item->getConvertParameters().getDestFile()));
     QCOMPARE(filesIn(m_dir), QStringList());
     QVERIFY(QFileInfo::exists(m_corruptSample));
+}
+
+void TestConvertEngine::destinationThatIsTheSourceSurvives()
+{
+    const QString source = m_dir + QStringLiteral("/own.mp4");
+    QVERIFY(QFile::copy(m_shortSample, source));
+    const qint64 size = QFileInfo(source).size();
+    std::unique_ptr<ConvertItem> item =
+        makeItem(source, settings()->getProfileByName(QStringLiteral("MP4 HD 720p")));
+    item->getConvertParameters().setDestFile(source);
+    ItemWatch watch(item.get());
+    item->start();
+    QTRY_VERIFY2_WITH_TIMEOUT(watch.ended(), qPrintable(watch.describe()), convertMs);
+    QCOMPARE(item->getStatus(), ConvertItem::StatusError);
+    QCOMPARE(watch.errors.count(), 1);
+    // The item's clean-up after the refusal leaves the source alone.
+    QCOMPARE(QFileInfo(source).size(), size);
+    QCOMPARE(filesIn(m_dir), QStringList({"own.mp4"}));
 }
 
 void TestConvertEngine::missingFfmpegFails()

@@ -1,3 +1,4 @@
+#include "shared/runstamp.h"
 #include "support/testtools.h"
 #include "transcoder/convertjob.h"
 #include "transcoder/mediaconverter.h"
@@ -74,6 +75,19 @@ QList<qint64> childFfmpegProcesses()
             pids.append(pid);
     }
     return pids;
+}
+
+// The files that this program's conversions are writing beside target.
+QStringList workFiles(const QString &target)
+{
+    const QString pattern = Kel::RunStamp::current() + QStringLiteral("*") + Kel::RunStamp::ConvertMarker + QStringLiteral("*");
+    return QFileInfo(target).dir().entryList({pattern}, QDir::Files);
+}
+
+qint64 workFileSize(const QString &target)
+{
+    const QStringList files = workFiles(target);
+    return files.size() == 1 ? QFileInfo(QFileInfo(target).dir().filePath(files.first())).size() : -1;
 }
 
 char processState(qint64 pid)
@@ -503,10 +517,11 @@ void TestTranscoder::pauseStopsUntilResume()
     // Output already on its way when the process stopped may still arrive.
     QTest::qWait(200);
     const int progressWhilePaused = progress.count();
-    const qint64 sizeWhilePaused = QFileInfo(job.target).size();
+    const qint64 sizeWhilePaused = workFileSize(job.target);
+    QVERIFY(sizeWhilePaused >= 0);
     QTest::qWait(1500);
     QCOMPARE(progress.count(), progressWhilePaused);
-    QCOMPARE(QFileInfo(job.target).size(), sizeWhilePaused);
+    QCOMPARE(workFileSize(job.target), sizeWhilePaused);
     QVERIFY(finished.isEmpty());
     QVERIFY(failed.isEmpty());
 
@@ -549,9 +564,12 @@ void TestTranscoder::cancelRemovesTheUnfinishedTarget()
 
     converter->convert(job);
     QVERIFY(progress.wait(60000));
-    QVERIFY(QFileInfo::exists(job.target));
+    // The unfinished result never carries the target's name.
+    QVERIFY(!QFileInfo::exists(job.target));
+    QCOMPARE(workFiles(job.target).size(), 1);
     converter->cancel();
     QVERIFY(!QFileInfo::exists(job.target));
+    QVERIFY(workFiles(job.target).isEmpty());
     QVERIFY(childFfmpegProcesses().isEmpty());
     QCoreApplication::processEvents();
     QVERIFY(failed.isEmpty());
@@ -584,6 +602,7 @@ void TestTranscoder::clearKeepsAFinishedTarget()
     converter->convert(job);
     QTRY_VERIFY_WITH_TIMEOUT(finished.count() + failed.count() > 0, ConversionTimeoutMs);
     QCOMPARE(finished.count(), 1);
+    QCOMPARE(converter->resultFile(), job.target);
     converter->clear();
     QVERIFY(QFileInfo::exists(job.target));
 
@@ -595,6 +614,7 @@ void TestTranscoder::clearKeepsAFinishedTarget()
     QVERIFY(progress.wait(60000));
     second->clear();
     QVERIFY(!QFileInfo::exists(other.target));
+    QVERIFY(workFiles(other.target).isEmpty());
     QVERIFY(childFfmpegProcesses().isEmpty());
 }
 
@@ -630,6 +650,7 @@ void TestTranscoder::crashedConverterIsReported()
     QCOMPARE(failed.first().first().toInt(), int(MediaConverter::ConverterCrashed));
     QVERIFY(finished.isEmpty());
     QVERIFY(!QFileInfo::exists(job.target));
+    QVERIFY(workFiles(job.target).isEmpty());
 }
 
 void TestTranscoder::targetThatIsTheSourceIsRefused()

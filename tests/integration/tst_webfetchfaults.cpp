@@ -4,6 +4,7 @@
 // reported once with its code. The fake tool stands in only where the real
 // one cannot fail on demand.
 #include "downloadrun.h"
+#include "shared/runstamp.h"
 #include "shared/webmediainfo.h"
 #include "support/samplesite.h"
 #include "support/testhttpserver.h"
@@ -102,6 +103,7 @@ private slots:
     void cancelBeforeTheFirstLine();
     void serverDropsConnection();
     void failedMergeRemovesPieces();
+    void takenDestinationGetsTheNextName();
     void renameFails();
     void renameOfMergedFileFails();
     void missingFfmpeg();
@@ -266,16 +268,48 @@ void TestWebfetchFaults::failedMergeRemovesPieces()
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
 }
 
-void TestWebfetchFaults::renameFails()
+void TestWebfetchFaults::takenDestinationGetsTheNextName()
 {
-    const SampleSite::Page page = m_manifest.page(m_manifest.progressiveId);
-    // The destination is taken by a folder that holds a file.
+    // Other programs took the destination (with a folder that holds a file)
+    // and its first numbered name while the download ran.
     const QString destination = m_dir->filePath(QStringLiteral("taken.mp4"));
     QVERIFY(QDir().mkpath(destination));
     QFile keep(destination + QStringLiteral("/keep.txt"));
     QVERIFY(keep.open(QIODevice::WriteOnly));
     keep.write("mine");
     keep.close();
+    QFile numbered(m_dir->filePath(QStringLiteral("taken(1).mp4")));
+    QVERIFY(numbered.open(QIODevice::WriteOnly));
+    numbered.write("mine too");
+    numbered.close();
+
+    // A merged download: the merged file is claimed (the single-file case
+    // meets this in the parallel command-line downloads).
+    const SampleSite::Page page = m_manifest.page(m_manifest.dashId);
+    MediaProfile quality = profile(page.id, QStringLiteral("video-360"));
+    quality.audioFormat = QStringLiteral("audio-aac");
+    auto downloader = makeDownloader();
+    DownloadRun run(downloader.get());
+    downloader->download(pageUrl(page.id), quality, SubtitleSetting(), destination);
+    QVERIFY2(run.wait(), qPrintable(run.describe()));
+    QCOMPARE(run.errors(), QList<qint32>());
+    QCOMPARE(run.finishedCount(), 1);
+    const QString result = m_dir->filePath(QStringLiteral("taken(2).mp4"));
+    QCOMPARE(downloader->resultFile(), result);
+    QCOMPARE(TestTools::probeStreams(result).hasAudio(), true);
+    downloader.reset();
+    QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList({"taken(1).mp4", "taken(2).mp4", "taken.mp4"}));
+    QCOMPARE(DownloadRun::filesIn(destination), QStringList({"keep.txt"}));
+    QVERIFY(numbered.open(QIODevice::ReadOnly));
+    QCOMPARE(numbered.readAll(), QByteArray("mine too"));
+}
+
+void TestWebfetchFaults::renameFails()
+{
+    const SampleSite::Page page = m_manifest.page(m_manifest.progressiveId);
+    // A name longer than the file system allows: the download itself goes
+    // to a temporary name, only the final move fails.
+    const QString destination = m_dir->filePath(QString(300, QLatin1Char('n')) + QStringLiteral(".mp4"));
 
     auto downloader = makeDownloader();
     DownloadRun run(downloader.get());
@@ -284,8 +318,7 @@ void TestWebfetchFaults::renameFails()
     QVERIFY2(run.wait(), qPrintable(run.describe()));
     QCOMPARE(run.errors(), QList<qint32>({-8}));
     QCOMPARE(run.finishedCount(), 0);
-    QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList({"taken.mp4"}));
-    QCOMPARE(DownloadRun::filesIn(destination), QStringList({"keep.txt"}));
+    QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
 }
 
 void TestWebfetchFaults::renameOfMergedFileFails()
@@ -293,8 +326,7 @@ void TestWebfetchFaults::renameOfMergedFileFails()
     const SampleSite::Page page = m_manifest.page(m_manifest.dashId);
     MediaProfile quality = profile(page.id, QStringLiteral("video-360"));
     quality.audioFormat = QStringLiteral("audio-aac");
-    const QString destination = m_dir->filePath(QStringLiteral("taken.mp4"));
-    QVERIFY(QDir().mkpath(destination + QStringLiteral("/inside")));
+    const QString destination = m_dir->filePath(QString(300, QLatin1Char('n')) + QStringLiteral(".mp4"));
 
     auto downloader = makeDownloader();
     DownloadRun run(downloader.get());
@@ -304,10 +336,10 @@ void TestWebfetchFaults::renameOfMergedFileFails()
     // The merged file waits under its temporary name until the downloader is
     // done with; the pieces are gone.
     const QStringList left = DownloadRun::filesIn(m_dir->path());
-    QCOMPARE(left.size(), 2);
-    QVERIFY(left.contains(QStringLiteral("taken.mp4")));
+    QCOMPARE(left.size(), 1);
+    QVERIFY2(left.first().contains(QStringLiteral(".tmp.")), qPrintable(left.first()));
     downloader.reset();
-    QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList({"taken.mp4"}));
+    QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
 }
 
 void TestWebfetchFaults::missingFfmpeg()
@@ -457,7 +489,9 @@ void TestWebfetchFaults::commandLines()
     QCOMPARE(main.mid(0, 5), QStringList({"-f", "-ff", "--write-subs", "--sub-langs", "de"}));
     QCOMPARE(main.at(5), QStringLiteral("-o"));
     const QString outputTemplate = main.at(6);
-    QVERIFY2(outputTemplate.startsWith(QString(folder).replace(QLatin1Char('%'), QLatin1String("%%")) + QStringLiteral("/{")),
+    // Stamped with this run, so that a later start can tell its leftovers.
+    QVERIFY2(outputTemplate.startsWith(QString(folder).replace(QLatin1Char('%'), QLatin1String("%%")) + QLatin1Char('/')
+                                       + Kel::RunStamp::current() + QLatin1Char('{')),
              qPrintable(outputTemplate));
     QVERIFY(outputTemplate.endsWith(QStringLiteral("}PUXTMP_.%(ext)s")));
     QCOMPARE(main.mid(7), QStringList({"--", "http://127.0.0.1:9/watch?v=abc"}));

@@ -1,5 +1,6 @@
 // The command lines of the extractor tool and of ffmpeg, and the routines
 // that every run shares.
+#include "shared/runstamp.h"
 #include "webfetch/isolanguagetable.h"
 #include "webfetch/puxdownloader.h"
 #include "webfetch/puxextractor.h"
@@ -139,6 +140,8 @@ void TestPuxCommands::tempBaseName()
     QFETCH(QString, url);
     QFETCH(bool, debug);
     QFETCH(QString, expected);
+    // A later start recognises the pieces of a killed run's download by it.
+    QCOMPARE(PuxRuntime::TempMarker, Kel::RunStamp::DownloadMarker);
     const QString base = PuxRuntime::tempBaseName(url, debug);
     if (!expected.isEmpty()) {
         QCOMPARE(base, expected);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "kelframe/kelframeglobal.h"
+
+#include <QDialog>
+
+// The base of the program's dialogs: retranslates itself on every language
+// change and refreshes its state when the skin changes and before it shows.
+class KELFRAME_EXPORT KelDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit KelDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~KelDialog() override;
+
+public slots:
+    // Runs the dialog modally; its state is refreshed first.
+    int exec() override;
+    // Sets every text again in the current language.
+    virtual void retranslate();
+    // Brings enabled states, check marks and icons up to date.
+    virtual void updateUiState();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+};

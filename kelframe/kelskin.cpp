@@ -1,0 +1,376 @@
+#include "kelframe/kelskin.h"
+
+#include "kelframe/kelfolders.h"
+#include "kelframe/kelpref.h"
+#include "shared/kellog.h"
+#include "shared/toollocator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStyle>
+#include <QToolTip>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+const char *const SkinKey = "kelframe/skin";
+
+QString colorText(const QColor &color)
+{
+    if (color.alpha() == 255)
+        return color.name(QColor::HexRgb);
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(color.alpha());
+}
+
+// "[colors]" lines "token = #rrggbb" or "#aarrggbb"; ';' starts a comment
+// line. Read by hand because a value starting with '#' is what an INI
+// reader would take for a comment.
+QHash<QString, QColor> readSkinFile(const QString &path)
+{
+    QHash<QString, QColor> tokens;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        KEL_ERROR("Skin file missing or unreadable: %s", qUtf8Printable(path));
+        return tokens;
+    }
+    bool inColors = false;
+    int lineNumber = 0;
+    while (!file.atEnd()) {
+        ++lineNumber;
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inColors = line.compare(QLatin1String("[colors]"), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inColors)
+            continue;
+        const int equals = line.indexOf(QLatin1Char('='));
+        const QString key = line.left(equals).trimmed().toLower();
+        const QColor color = QColor::fromString(line.mid(equals + 1).trimmed());
+        if (equals <= 0 || !color.isValid()) {
+            KEL_ERROR("Skin file %s, line %d: not a colour", qUtf8Printable(path), lineNumber);
+            continue;
+        }
+        tokens.insert(key, color);
+    }
+    return tokens;
+}
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        KEL_ERROR("Unreadable file: %s", qUtf8Printable(path));
+        return QString();
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+// Longest token first, so that "@accenttext" is never read as "@accent"
+// followed by "text".
+QString substituteTokens(QString text, const QHash<QString, QString> &values)
+{
+    QStringList keys = values.keys();
+    std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
+        return a.size() != b.size() ? a.size() > b.size() : a < b;
+    });
+    for (const QString &key : qAsConst(keys))
+        text.replace(QLatin1Char('@') + key, values.value(key));
+    return text;
+}
+
+bool writeIfChanged(const QString &path, const QByteArray &content)
+{
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content)
+        return true;
+    existing.close();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+        KEL_ERROR("Write icon failed: %s", qUtf8Printable(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+KelSkin::KelSkin(QObject *parent)
+    : QObject(parent)
+{
+    if (qApp)
+        m_desktopPalette = QGuiApplication::palette();
+}
+
+KelSkin *KelSkin::instance()
+{
+    // Owned by the application object; a later application gets a new one.
+    static QPointer<KelSkin> skin;
+    if (!skin)
+        skin = new KelSkin(qApp);
+    return skin;
+}
+
+QStringList KelSkin::availableSkins()
+{
+    return {QStringLiteral("light"), QStringLiteral("dark")};
+}
+
+QString KelSkin::defaultSkin()
+{
+    const QColor window = instance()->m_desktopPalette.color(QPalette::Window);
+    return window.lightness() < 128 ? QStringLiteral("dark") : QStringLiteral("light");
+}
+
+QString KelSkin::currentSkin()
+{
+    KelSkin *skin = instance();
+    if (!skin->m_current.isEmpty())
+        return skin->m_current;
+    const QString stored = KelPref::instance()->value(QLatin1String(SkinKey)).toString();
+    return availableSkins().contains(stored) ? stored : defaultSkin();
+}
+
+bool KelSkin::applySkin(const QString &name)
+{
+    return instance()->apply(name, true);
+}
+
+bool KelSkin::restoreSkin()
+{
+    const QString stored = KelPref::instance()->value(QLatin1String(SkinKey)).toString();
+    if (availableSkins().contains(stored))
+        return instance()->apply(stored, false);
+    return instance()->apply(defaultSkin(), false);
+}
+
+bool KelSkin::isApplied()
+{
+    return !instance()->m_current.isEmpty();
+}
+
+bool KelSkin::apply(const QString &name, bool remember)
+{
+    if (!availableSkins().contains(name)) {
+        KEL_ERROR("Unknown skin: %s", qUtf8Printable(name));
+        return false;
+    }
+    if (tokens(name).isEmpty())
+        return false;
+    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (!app)
+        return false;
+    writeIcons(name);
+    const QPalette skinPalette = palette(name);
+    QApplication::setPalette(skinPalette);
+    QToolTip::setPalette(skinPalette);
+    app->setStyleSheet(styleSheet(name));
+    m_current = name;
+    if (remember)
+        KelPref::instance()->setValue(QLatin1String(SkinKey), name);
+    emit skinChanged(name);
+    return true;
+}
+
+const QHash<QString, QColor> &KelSkin::tokens(const QString &skin)
+{
+    auto it = m_tokens.find(skin);
+    if (it == m_tokens.end())
+        it = m_tokens.insert(skin, readSkinFile(resourceDir() + QStringLiteral("/skins/") + skin
+                                                + QStringLiteral(".ini")));
+    return it.value();
+}
+
+QHash<QString, QColor> KelSkin::colors(const QString &skin)
+{
+    return instance()->tokens(skin);
+}
+
+QColor KelSkin::color(const QString &token)
+{
+    return color(currentSkin(), token);
+}
+
+QColor KelSkin::color(const QString &skin, const QString &token)
+{
+    return instance()->tokens(skin).value(token.toLower());
+}
+
+QString KelSkin::iconFolder(const QString &skin)
+{
+    return Kel::cachePath() + QStringLiteral("/skins/") + skin + QStringLiteral("/icons");
+}
+
+bool KelSkin::writeIcons(const QString &skin)
+{
+    const QHash<QString, QColor> &colors = tokens(skin);
+    QHash<QString, QString> values;
+    for (auto it = colors.begin(); it != colors.end(); ++it)
+        values.insert(it.key(), it.value().name(QColor::HexRgb));
+
+    const QString folder = iconFolder(skin);
+    if (!QDir().mkpath(folder)) {
+        KEL_ERROR("Create icon folder failed: %s", qUtf8Printable(folder));
+        return false;
+    }
+    const QDir source(resourceDir() + QStringLiteral("/icons"));
+    const QStringList files = source.entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+    const struct
+    {
+        const char *suffix;
+        const char *token;
+    } variants[] = {{"", "text"}, {"-dim", "dimtext"}, {"-on-accent", "accenttext"}};
+
+    bool whole = true;
+    for (const QString &file : files) {
+        const QString svg = substituteTokens(readText(source.filePath(file)), values);
+        const QString base = QFileInfo(file).completeBaseName();
+        for (const auto &variant : variants) {
+            QString text = svg;
+            text.replace(QLatin1String("currentColor"), values.value(QLatin1String(variant.token)));
+            const QString target = folder + QLatin1Char('/') + base + QLatin1String(variant.suffix)
+                                   + QStringLiteral(".svg");
+            whole = writeIfChanged(target, text.toUtf8()) && whole;
+        }
+    }
+    return whole;
+}
+
+QString KelSkin::iconPath(const QString &name)
+{
+    KelSkin *skin = instance();
+    const QString current = currentSkin();
+    const QString path = iconFolder(current) + QLatin1Char('/') + name + QStringLiteral(".svg");
+    if (QFileInfo::exists(path))
+        return path;
+    // The icons of a skin that was never applied are written on first use.
+    if (!QFileInfo::exists(resourceDir() + QStringLiteral("/icons")))
+        return QString();
+    skin->writeIcons(current);
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+QIcon KelSkin::icon(const QString &name)
+{
+    const QString normal = iconPath(name);
+    if (normal.isEmpty())
+        return QIcon();
+    QIcon icon;
+    icon.addFile(normal, QSize(), QIcon::Normal);
+    const QString dim = iconPath(name + QStringLiteral("-dim"));
+    if (!dim.isEmpty())
+        icon.addFile(dim, QSize(), QIcon::Disabled);
+    return icon;
+}
+
+QString KelSkin::styleSheet(const QString &skin)
+{
+    const QHash<QString, QColor> &colors = instance()->tokens(skin);
+    QHash<QString, QString> values;
+    for (auto it = colors.begin(); it != colors.end(); ++it)
+        values.insert(it.key(), colorText(it.value()));
+
+    const QDir styleDir(resourceDir() + QStringLiteral("/style"));
+    const QStringList files = styleDir.entryList({QStringLiteral("*.qss")}, QDir::Files, QDir::Name);
+    QString sheet;
+    for (const QString &file : files) {
+        sheet += readText(styleDir.filePath(file));
+        sheet += QLatin1Char('\n');
+    }
+
+    // Quoted, so that a cache folder with blanks in its path still works.
+    const QString icons = iconFolder(skin);
+    static const QRegularExpression iconUrl(QStringLiteral("url\\(\\s*@icons/([^)\\s]*)\\s*\\)"));
+    sheet.replace(iconUrl, QStringLiteral("url(\"%1/\\1\")").arg(icons));
+    values.insert(QStringLiteral("icons"), icons);
+    sheet = substituteTokens(sheet, values);
+
+    static const QRegularExpression leftOver(QStringLiteral("@[A-Za-z][A-Za-z0-9_-]*"));
+    QRegularExpressionMatchIterator unknown = leftOver.globalMatch(sheet);
+    while (unknown.hasNext())
+        KEL_ERROR("Style sheet names an unknown skin colour: %s",
+                  qUtf8Printable(unknown.next().captured(0)));
+    return sheet;
+}
+
+QPalette KelSkin::palette(const QString &skin)
+{
+    const QHash<QString, QColor> &c = instance()->tokens(skin);
+    auto token = [&c](const char *name, const char *fallback = nullptr) {
+        QColor color = c.value(QLatin1String(name));
+        if (!color.isValid() && fallback)
+            color = c.value(QLatin1String(fallback));
+        return color;
+    };
+
+    QPalette p;
+    const QColor window = token("window");
+    const QColor text = token("text");
+    const QColor dim = token("dimtext");
+    const QColor button = token("button", "base");
+    const QColor border = token("border");
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, token("base"));
+    p.setColor(QPalette::AlternateBase, token("alternate"));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, button);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, token("accenttext"));
+    p.setColor(QPalette::Highlight, token("accent"));
+    p.setColor(QPalette::HighlightedText, token("accenttext"));
+    p.setColor(QPalette::ToolTipBase, token("tooltipbase"));
+    p.setColor(QPalette::ToolTipText, token("tooltiptext"));
+    p.setColor(QPalette::PlaceholderText, dim);
+    p.setColor(QPalette::Link, token("link", "accent"));
+    p.setColor(QPalette::LinkVisited, token("link", "accent"));
+    p.setColor(QPalette::Light, button.lighter(115));
+    p.setColor(QPalette::Midlight, button);
+    p.setColor(QPalette::Mid, border);
+    p.setColor(QPalette::Dark, border.darker(120));
+    p.setColor(QPalette::Shadow, token("shadow"));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        p.setColor(QPalette::Disabled, role, dim);
+    }
+    p.setColor(QPalette::Disabled, QPalette::Highlight, border);
+    p.setColor(QPalette::Disabled, QPalette::HighlightedText, dim);
+    return p;
+}
+
+void KelSkin::setResourceDir(const QString &path)
+{
+    KelSkin *skin = instance();
+    skin->m_resourceDir = path.isEmpty() ? QString() : QDir::cleanPath(QDir(path).absolutePath());
+    skin->m_tokens.clear();
+}
+
+QString KelSkin::resourceDir()
+{
+    KelSkin *skin = instance();
+    if (!skin->m_resourceDir.isEmpty())
+        return skin->m_resourceDir;
+    return Kel::ToolLocator::applicationDir() + QStringLiteral("/resource");
+}
+
+void KelSkin::repolish(QWidget *widget)
+{
+    if (!widget)
+        return;
+    QStyle *style = widget->style();
+    style->unpolish(widget);
+    style->polish(widget);
+    widget->update();
+}
