@@ -10,19 +10,6 @@
 #include <QTest>
 #include <QWidget>
 
-namespace {
-
-// Run on its own, outside CTest, a window test draws off screen as well,
-// unless another platform is asked for.
-void drawOffScreen()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-Q_CONSTRUCTOR_FUNCTION(drawOffScreen)
-
-} // namespace
-
 namespace GuiTest {
 
 void isolate(const QTemporaryDir &root)

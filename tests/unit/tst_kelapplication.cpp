@@ -335,11 +335,6 @@ void KelApplicationTest::shippedInstallationIsWhole()
 
 int main(int argc, char **argv)
 {
-    // Run on its own without a display (a terminal over ssh, a container),
-    // the test draws off screen as it does under CTest.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     KelApplication app(QString(), argc, argv);
     KelApplicationTest test;
     QTEST_SET_MAIN_SOURCE_PATH
