@@ -46,13 +46,13 @@ void ConvertTask::convert(const ConvertParameters &params)
     // that the conversion did not happen.
     if (!parameters.isValid()) {
         KEL_ERROR("Conversion refused (%d): invalid parameters", InvalidParameters);
-        fail(InvalidParameters);
+        fail(InvalidParameters, tr("The conversion has no source, destination or profile."));
         return;
     }
     const QString taskKey = makeTaskKey(parameters);
     if (pool->isKeyTaken(taskKey) || !pool->addTask(taskKey, this)) {
         KEL_ERROR("Conversion refused (%d): %s is under way", DuplicateConversion, qUtf8Printable(taskKey));
-        fail(DuplicateConversion);
+        fail(DuplicateConversion, tr("The same conversion is already running."));
     }
 }
 
@@ -126,11 +126,12 @@ void ConvertTask::onConvertFinished()
 
 void ConvertTask::onConvertError(qint32 errorCode)
 {
-    fail(errorCode);
+    fail(errorCode, converter ? converter->errorText() : QString());
 }
 
-void ConvertTask::fail(qint32 code)
+void ConvertTask::fail(qint32 code, const QString &text)
 {
+    setErrorText(text);
     setErrorCode(code);
     setStatus(Error);
 }

@@ -37,14 +37,14 @@ void DownloadTask::download(const DownloadParameters &params)
     if (!parameters.isValid() || !getPool()) {
         KEL_ERROR("Download refused (%d): %s", InvalidParameters,
                   getPool() ? "invalid parameters" : "the task has no pool");
-        fail(InvalidParameters);
+        fail(InvalidParameters, tr("No quality of the page could be chosen."));
         return;
     }
     const QString taskKey = makeTaskKey(parameters);
     if (getPool()->isKeyTaken(taskKey)) {
         KEL_ERROR("Download refused (%d): a download to %s is under way", DuplicateDestination,
                   qUtf8Printable(taskKey));
-        fail(DuplicateDestination);
+        fail(DuplicateDestination, tr("Another download is writing the same file."));
         return;
     }
     connect(downloader, &Kel::WebMediaDownloader::progress, this, &DownloadTask::progress);
@@ -53,7 +53,7 @@ void DownloadTask::download(const DownloadParameters &params)
     connect(downloader, &Kel::WebMediaDownloader::finished, this, &DownloadTask::onDownloadFinished);
     if (!getPool()->addTask(taskKey, this)) {
         KEL_ERROR("Download refused (%d): the pool did not take %s", PoolRefused, qUtf8Printable(taskKey));
-        fail(PoolRefused);
+        fail(PoolRefused, tr("The download queue did not take the download."));
     }
 }
 
@@ -114,11 +114,12 @@ void DownloadTask::onDownloadFinished()
 
 void DownloadTask::onDownloadError(qint32 errorCode)
 {
-    fail(errorCode);
+    fail(errorCode, downloader ? downloader->errorText() : QString());
 }
 
-void DownloadTask::fail(qint32 code)
+void DownloadTask::fail(qint32 code, const QString &text)
 {
+    setErrorText(text);
     setErrorCode(code);
     setStatus(Error);
 }
