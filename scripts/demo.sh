@@ -5,7 +5,8 @@
 # conversion of the result with a preset. Needs no internet.
 #   scripts/demo.sh [build directory]
 # The results go to <build directory>/demo-output (DEMO_OUTPUT changes it);
-# the settings and the data of the run live in a temporary folder.
+# the settings and the data of the run live in a temporary folder, and its
+# diagnostic log ends in <build directory>/demo-logs.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=$(cd "${1:-$here/build}" && pwd)
@@ -31,6 +32,9 @@ coproc SERVER { exec "$server" --until-stdin-closes 2>/dev/null; }
 cleanup() {
   exec {SERVER[1]}>&- 2>/dev/null || true
   wait "$SERVER_PID" 2>/dev/null || true
+  # The diagnostic log of the run outlives its private home.
+  rm -rf "$build_dir/demo-logs"
+  mv "$MARLIN_HOME/log" "$build_dir/demo-logs" 2>/dev/null || true
   rm -rf "$MARLIN_HOME"
 }
 trap cleanup EXIT
