@@ -16,7 +16,7 @@ bash "$here/scripts/install-deps.sh"
 echo "bench: building in release mode into $build_dir"
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)" --target \
-  marlin-cli app_data ytzip bench_mediainfo bench_puxdownload bench_transcoder bench_clistart
+  marlin-cli app_data ytzip bench_mediainfo bench_puxdownload bench_transcoder bench_clistart bench_views
 mkdir -p "$logs"
 
 # The benchmarks' own diagnostic log stays in its files.
@@ -42,6 +42,7 @@ run mediainfo "$build_dir/bench/bench_mediainfo" --runs 8
 run download "$build_dir/bench/bench_puxdownload" 5 100
 run transcoder "$build_dir/bench/bench_transcoder" --runs 8 --seconds 40 --probes 200
 run clistart "$build_dir/bench/bench_clistart" --runs 30 --program "$build_dir/app/marlin-cli"
+run views "$build_dir/bench/bench_views" --rows 1000 --rounds 15
 
 # field LOG REGEX: the first group of the last line of LOG matching REGEX.
 field() {
@@ -72,6 +73,14 @@ probe_ms=$(field transcoder '^probe: .* median ([0-9.]+) ms.*')
 st_bare=$(field clistart '^start: bare Qt ([0-9.]+) ms.*')
 st_ours=$(field clistart '^start: .* marlin-cli ([0-9.]+) ms.*')
 st_ratio=$(field clistart '^start: .* ratio ([0-9.]+).*')
+for kind in table grid; do
+  declare "${kind}_insert=$(field views "^views: $kind [0-9]+ rows: insert ([0-9.]+) ms.*")"
+  declare "${kind}_insert_painted=$(field views "^views: $kind [0-9]+ rows: insert [0-9.]+ ms \\(painted ([0-9.]+) ms.*")"
+  declare "${kind}_round=$(field views "^views: $kind [0-9]+ rows: .* round ([0-9.]+) ms \\(painted.*")"
+  declare "${kind}_round_painted=$(field views "^views: $kind [0-9]+ rows: .* round [0-9.]+ ms \\(painted ([0-9.]+) ms.*")"
+  declare "${kind}_memory=$(field views "^views: $kind [0-9]+ rows: .* after scrolling (-?[0-9]+) KiB \\(painted.*")"
+  declare "${kind}_memory_painted=$(field views "^views: $kind [0-9]+ rows: .* after scrolling -?[0-9]+ KiB \\(painted (-?[0-9]+) KiB.*")"
+done
 
 row() {
   printf '%-44s %12s %12s %8s %8s  %s\n' "$@"
@@ -93,6 +102,17 @@ row "conversion: ffmpegConverter / bare ffmpeg" "$(or_dash "$cv_ours") s" "$(or_
 row "probe time per file (FFmpeg libraries)" "$(or_dash "$probe_ms") ms" "-" "-" "-" "reported"
 row "marlin-cli start and --help / bare Qt" "$(or_dash "$st_ours") ms" "$(or_dash "$st_bare") ms" \
   "$(or_dash "$st_ratio")" "-" "reported"
+for kind in table grid; do
+  insert_var=${kind}_insert; insert_painted_var=${kind}_insert_painted
+  round_var=${kind}_round; round_painted_var=${kind}_round_painted
+  memory_var=${kind}_memory; memory_painted_var=${kind}_memory_painted
+  row "1,000 rows into the $kind / painted cells" "$(or_dash "${!insert_var}") ms" \
+    "$(or_dash "${!insert_painted_var}") ms" "-" "< 1000 ms" "$(verdict "${!insert_var}" 1000)"
+  row "progress round, 1,000 rows, $kind / painted" "$(or_dash "${!round_var}") ms" \
+    "$(or_dash "${!round_painted_var}") ms" "-" "< 20 ms" "$(verdict "${!round_var}" 20)"
+  row "memory after scrolling all, $kind / painted" "$(or_dash "${!memory_var}") KiB" \
+    "$(or_dash "${!memory_painted_var}") KiB" "-" "-" "reported"
+done
 echo
 echo "Logs: $logs"
 exit "$failed"
