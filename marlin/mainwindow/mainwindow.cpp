@@ -649,7 +649,9 @@ void MainWindow::setLanguageProperty()
         if (widget->property("language").toString() == language)
             continue;
         widget->setProperty("language", language);
-        KelSkin::repolish(widget);
+        // A widget not styled yet takes the property when it first is.
+        if (widget->testAttribute(Qt::WA_WState_Polished))
+            KelSkin::repolish(widget);
     }
 }
 
