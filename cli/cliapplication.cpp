@@ -6,7 +6,7 @@
 #include "cli/downloadcommand.h"
 #include "cli/infocommand.h"
 #include "cli/profilescommand.h"
-#include "cli/signalwatcher.h"
+#include "kelframe/kelsignalwatcher.h"
 #include "shared/kellog.h"
 
 #include <QCommandLineParser>
@@ -52,7 +52,7 @@ QString CliApplication::helpText() const
                "  -v, --version  Shows the version.\n\n"
                "Exit status: 0 when every job succeeded, 1 when a job failed, 2 when the\n"
                "command line was refused before anything started, 128 plus the signal's\n"
-               "number when interrupted.\n\n"
+               "number when interrupted (SIGINT, SIGTERM, SIGHUP or SIGQUIT).\n\n"
                "The settings are those of the Marlin program (MARLIN_HOME points them\n"
                "elsewhere); the options of a command change them for one run only. The\n"
                "diagnostic log goes to files in the temporary folder.\n");
@@ -130,10 +130,10 @@ int CliApplication::runCommand(CliCommand *c, const QStringList &arguments)
         return CliCommand::ExitRefused;
     }
 
-    SignalWatcher watcher;
+    KelSignalWatcher watcher;
     if (!watcher.install())
         Console::error(tr("cannot watch for Ctrl-C; an interrupted run may leave unfinished files"));
-    connect(&watcher, &SignalWatcher::signalReceived, c, &CliCommand::cancel);
+    connect(&watcher, &KelSignalWatcher::signalReceived, c, &CliCommand::cancel);
 
     QEventLoop loop;
     connect(c, &CliCommand::finished, &loop, &QEventLoop::quit);

@@ -2,8 +2,6 @@
 
 #include "cli/failurereason.h"
 #include "tarncore/convert/convertitem.h"
-#include "tarncore/convert/convertmanager.h"
-#include "tarncore/convert/converttask.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/datamanager.h"
 #include "tarncore/settings/settingsmanager.h"
@@ -86,7 +84,6 @@ void ConversionJob::onStatusChanged()
         break;
     case ConvertItem::StatusConverting:
         setState(Converting);
-        watchTask();
         break;
     case ConvertItem::StatusError:
         endSoon(Failed);
@@ -95,13 +92,6 @@ void ConversionJob::onStatusChanged()
         endSoon(Finished);
         break;
     }
-}
-
-void ConversionJob::watchTask()
-{
-    const QString key = ConvertTask::makeTaskKey(item->getConvertParameters());
-    if (ConvertTask *task = AppContext::instance()->getConvertManager()->getConvertTask(key))
-        connect(task, &Kel::Task::error, this, [this](qint32 code) { convertCode = code; });
 }
 
 void ConversionJob::onItemError(int code, const QVariant &argument)
@@ -124,9 +114,7 @@ void ConversionJob::endSoon(State end)
             setState(Finished);
             return;
         }
-        failure = FailureReason::forConvertCode(convertCode);
-        if (failure.isEmpty())
-            failure = itemReason.isEmpty() ? tr("the conversion failed") : itemReason;
+        failure = itemReason.isEmpty() ? tr("the conversion failed") : itemReason;
         setState(Failed);
     });
 }

@@ -54,7 +54,6 @@ signals:
 private:
     void onStatusChanged();
     void onItemError(int code, const QVariant &argument);
-    void watchTask();
     void endSoon(State end);
     void setState(State state);
 
@@ -64,7 +63,6 @@ private:
     State jobState = Waiting;
     QString failure;
     QString itemReason;
-    qint32 convertCode = 0;
     bool ending = false;
     QPointer<ConvertItem> item;
 };

@@ -2,14 +2,11 @@
 
 #include "cli/failurereason.h"
 #include "tarncore/convert/convertitem.h"
-#include "tarncore/convert/convertmanager.h"
-#include "tarncore/convert/converttask.h"
 #include "tarncore/convert/downloadconvertitem.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/datamanager.h"
 #include "tarncore/download/downloaditem.h"
 #include "tarncore/download/downloadmanager.h"
-#include "tarncore/download/downloadtask.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -151,10 +148,7 @@ void DownloadJob::startItem(const Kel::MediaProfile &quality)
         data->getDownloadList()->append(item);
         followDownloadItem(item);
         connect(item, &DownloadItem::statusChanged, this, &DownloadJob::onDownloadStatusChanged);
-        // The page's information is known, so the download is handed to its
-        // task before start() returns.
         item->start();
-        watchDownloadTask(item);
         return;
     }
 
@@ -168,7 +162,6 @@ void DownloadJob::startItem(const Kel::MediaProfile &quality)
     if (convertItem && convertItem->getDownloadItem()) {
         connect(convertItem->getDownloadItem(), &DownloadItem::getMediaInfoError, this,
                 [this](const QString &, const QString &detail) { itemReason = FailureReason::fromToolOutput(detail); });
-        watchDownloadTask(convertItem->getDownloadItem());
     }
 }
 
@@ -178,24 +171,6 @@ void DownloadJob::followDownloadItem(DownloadItem *downloadItem)
     connect(downloadItem, qOverload<int, QVariant>(&DownloadItem::error), this, &DownloadJob::onItemError);
     connect(downloadItem, &DownloadItem::getMediaInfoError, this,
             [this](const QString &, const QString &detail) { itemReason = FailureReason::fromToolOutput(detail); });
-}
-
-void DownloadJob::watchDownloadTask(DownloadItem *downloadItem)
-{
-    if (!downloadItem || downloadItem->getDestFile().isEmpty())
-        return;
-    if (DownloadTask *task = manager()->getDownloadTask(downloadItem->getDestFile()))
-        connect(task, &Kel::Task::error, this, [this](qint32 code) { downloadCode = code; });
-}
-
-void DownloadJob::watchConvertTask()
-{
-    ConvertItem *converter = convertItem ? convertItem->getConvertItem() : nullptr;
-    if (!converter)
-        return;
-    const QString key = ConvertTask::makeTaskKey(converter->getConvertParameters());
-    if (ConvertTask *task = AppContext::instance()->getConvertManager()->getConvertTask(key))
-        connect(task, &Kel::Task::error, this, [this](qint32 code) { convertCode = code; });
 }
 
 void DownloadJob::onDownloadStatusChanged()
@@ -244,7 +219,6 @@ void DownloadJob::onConvertItemStatusChanged()
         break;
     case DownloadConvertItem::DCStatusConverting:
         setState(Converting);
-        watchConvertTask();
         break;
     case DownloadConvertItem::DCStatusDownloadFailed:
     case DownloadConvertItem::DCStatusConvertError:
@@ -263,6 +237,8 @@ void DownloadJob::onItemError(int code, const QVariant &argument)
     // iTunes troubles come after a finished file and do not undo it.
     if (code == ConvertItem::ItunesImportFailed || code == ConvertItem::ItunesNotInstalled)
         return;
+    // The first reason is the cause; a probe failure comes after a download
+    // that ended well and says more.
     const QString text = FailureReason::forItemError(code, argument);
     if (itemReason.isEmpty() || code == ConvertItem::SourceProbeFailed)
         itemReason = text;
@@ -278,13 +254,9 @@ void DownloadJob::endSoon(State end)
             setState(Finished);
             return;
         }
-        const bool converting = jobState == Converting;
-        QString reason = converting ? FailureReason::forConvertCode(convertCode)
-                                    : FailureReason::forDownloadCode(downloadCode);
+        QString reason = itemReason;
         if (reason.isEmpty())
-            reason = itemReason;
-        if (reason.isEmpty())
-            reason = converting ? tr("the conversion failed") : tr("the download failed");
+            reason = jobState == Converting ? tr("the conversion failed") : tr("the download failed");
         fail(reason);
     });
 }

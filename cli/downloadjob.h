@@ -75,8 +75,6 @@ private:
     void receiveMediaInfo(const Kel::WebMediaInfo &info);
     void startItem(const Kel::MediaProfile &quality);
     void followDownloadItem(DownloadItem *item);
-    void watchDownloadTask(DownloadItem *item);
-    void watchConvertTask();
     void onDownloadStatusChanged();
     void onConvertItemStatusChanged();
     void onItemError(int code, const QVariant &argument);
@@ -93,8 +91,6 @@ private:
     QString title;
     QString failure;
     QString itemReason;
-    qint32 downloadCode = 0;
-    qint32 convertCode = 0;
     bool ending = false;
     QPointer<DownloadItem> item;
     QPointer<DownloadConvertItem> convertItem;

@@ -6,21 +6,19 @@
 
 namespace Tarn {
 
-// Readable reasons for the codes that downloads and conversions end with.
+// Readable reasons for the ends of downloads and conversions, on one line.
 class FailureReason
 {
     Q_DECLARE_TR_FUNCTIONS(Tarn::FailureReason)
 public:
-    // A code of a download task or of the back end's downloader; empty for
-    // 0 (no code known).
-    static QString forDownloadCode(qint32 code);
-    // A code of a convert task or of the back end's converter.
-    static QString forConvertCode(qint32 code);
-    // A code of an item's error(int, QVariant) with its argument.
+    // An item's error(int, QVariant): the back end's words it carries, or a
+    // text for its code.
     static QString forItemError(int code, const QVariant &argument);
     // The lines of the extractor tool's error output that say what went
     // wrong: its "ERROR" lines when it wrote some, else everything.
     static QString fromToolOutput(const QString &text);
+    // Several lines as one.
+    static QString oneLine(const QString &text);
 };
 
 } // namespace Tarn

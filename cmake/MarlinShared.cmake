@@ -12,11 +12,16 @@ add_library(marlin_shared STATIC
   ${CMAKE_SOURCE_DIR}/shared/keltext.cpp
   ${CMAKE_SOURCE_DIR}/shared/kellog.cpp
   ${CMAKE_SOURCE_DIR}/shared/toollocator.cpp
+  ${CMAKE_SOURCE_DIR}/shared/linebuffer.cpp
+  ${CMAKE_SOURCE_DIR}/shared/childprocess.h
+  ${CMAKE_SOURCE_DIR}/shared/childprocess.cpp
+  ${CMAKE_SOURCE_DIR}/shared/privatefolder.cpp
+  ${CMAKE_SOURCE_DIR}/shared/ffmpegmessages.cpp
   ${CMAKE_SOURCE_DIR}/shared/runstamp.cpp
   ${CMAKE_SOURCE_DIR}/shared/fileclaim.cpp
   ${CMAKE_SOURCE_DIR}/shared/ffmpeglibraries.cpp
 )
-set_target_properties(marlin_shared PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC OFF)
+set_target_properties(marlin_shared PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_include_directories(marlin_shared PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(marlin_shared PUBLIC Qt6::Core PRIVATE ${CMAKE_DL_LIBS})
 # The FFmpeg libraries' headers only: ffmpeglibraries.cpp opens the libraries

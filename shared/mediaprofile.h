@@ -31,6 +31,9 @@ public:
     bool sameAsSource = false;
     bool autoResolution = false;
     bool autoBitRate = false;
+    // Seconds of the media as its page states them; 0 when it does not.
+    // Used to check a download, not part of what the quality is.
+    qint64 duration = 0;
 };
 
 using MediaProfileList = QList<MediaProfile>;

@@ -12,17 +12,14 @@ namespace Kel {
 
 ffExtractor::ffExtractor(QObject *parent) : MediaInfoExtractor(parent)
 {
-    connect(&process, &QProcess::errorOccurred, this, &ffExtractor::ffProcessError);
-    connect(&process, &QProcess::readyReadStandardError, this, &ffExtractor::ffReadError);
+    connect(&process, &ChildProcess::failedToStart, this, &ffExtractor::ffProcessError);
+    connect(&process, &ChildProcess::errorLines, this, &ffExtractor::ffReadError);
 }
 
 ffExtractor::~ffExtractor()
 {
     process.disconnect(this);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-    }
+    process.stop();
 }
 
 QString ffExtractor::setThumbnailFile(QString path)
@@ -95,12 +92,11 @@ void ffExtractor::writeThumbnail(const QString &file, const QString &ffmpegDir)
 bool ffExtractor::runThumbnail(const QString &program, const QStringList &arguments)
 {
     KEL_DEBUG("%s %s", qPrintable(program), qPrintable(arguments.join(QLatin1Char(' '))));
-    process.start(program, arguments, QIODevice::ReadOnly);
+    process.start(program, arguments);
     if (!process.waitForFinished(ThumbnailTimeoutMs)) {
-        if (process.state() != QProcess::NotRunning) {
+        if (process.isRunning()) {
             KEL_ERROR("Thumbnail of %s took longer than %d ms.", qPrintable(thumbnailFile), ThumbnailTimeoutMs);
-            process.kill();
-            process.waitForFinished();
+            process.stop();
         }
         QFile::remove(thumbnailFile);
         return false;
@@ -112,14 +108,14 @@ bool ffExtractor::runThumbnail(const QString &program, const QStringList &argume
     return written;
 }
 
-void ffExtractor::ffProcessError(QProcess::ProcessError error)
+void ffExtractor::ffProcessError(const QString &reason)
 {
-    KEL_ERROR("Thumbnail run failed (%d): %s", int(error), qPrintable(process.errorString()));
+    KEL_ERROR("Thumbnail run failed to start: %s", qPrintable(reason));
 }
 
-void ffExtractor::ffReadError()
+void ffExtractor::ffReadError(const QStringList &lines)
 {
-    qCDebug(lcTranscoder).noquote() << QString::fromLocal8Bit(process.readAllStandardError());
+    qCDebug(lcTranscoder).noquote() << lines.join(QLatin1Char('\n'));
 }
 
 } // namespace Kel

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "shared/childprocess.h"
 #include "transcoder/mediainfoextractor.h"
-
-#include <QProcess>
 
 namespace Kel {
 
@@ -24,15 +23,15 @@ public slots:
     QString setThumbnailFile(QString path) override;
 
 private slots:
-    void ffProcessError(QProcess::ProcessError error);
-    void ffReadError();
+    void ffProcessError(const QString &reason);
+    void ffReadError(const QStringList &lines);
 
 private:
     void probe(const QString &file);
     void writeThumbnail(const QString &file, const QString &ffmpegDir);
     bool runThumbnail(const QString &program, const QStringList &arguments);
 
-    QProcess process;
+    ChildProcess process;
     QString thumbnailFile;
     FileMediaInfo mediaInfo;
 };

@@ -14,17 +14,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#ifdef Q_OS_LINUX
-#include <signal.h>
-#include <sys/prctl.h>
-#endif
-
 namespace Kel {
 
 namespace {
-
-// How long cancel() waits for a killed ffmpeg to be gone.
-constexpr int KillWaitMs = 5000;
 
 bool isSameFile(const QString &a, const QString &b)
 {
@@ -50,20 +42,18 @@ bool outputLeftIncomplete(const QStringList &messages)
 
 ffmpegConverter::ffmpegConverter(QObject *parent) : MediaConverter(parent)
 {
-    connect(&process, &QProcess::readyReadStandardOutput, this, &ffmpegConverter::ffmpegReadOutputData);
-    connect(&process, &QProcess::readyReadStandardError, this, &ffmpegConverter::ffReadError);
-    connect(&process, &QProcess::finished, this, &ffmpegConverter::ffFinished);
-    connect(&process, &QProcess::errorOccurred, this, &ffmpegConverter::ffProcessError);
-#ifdef Q_OS_LINUX
-    // A stopped ffmpeg must not outlive the program that would continue it.
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-#endif
+    // The helper also makes a stopped ffmpeg end with the program that would
+    // continue it.
+    connect(&process, &ChildProcess::outputLines, this, &ffmpegConverter::ffmpegReadOutputData);
+    connect(&process, &ChildProcess::errorLines, this, &ffmpegConverter::ffReadError);
+    connect(&process, &ChildProcess::finished, this, &ffmpegConverter::ffFinished);
+    connect(&process, &ChildProcess::failedToStart, this, &ffmpegConverter::ffProcessError);
 }
 
 ffmpegConverter::~ffmpegConverter()
 {
     process.disconnect(this);
-    if (process.state() != QProcess::NotRunning) {
+    if (process.isRunning()) {
         canceled = true;
         stopProcess();
     }
@@ -74,7 +64,7 @@ ffmpegConverter::~ffmpegConverter()
 void ffmpegConverter::convert(ConvertJob job)
 {
     qCDebug(lcTranscoder) << "entering ffmpeg ...";
-    if (process.state() != QProcess::NotRunning) {
+    if (process.isRunning()) {
         KEL_ERROR("A conversion is already running: %s", qPrintable(target));
         return;
     }
@@ -88,7 +78,9 @@ void ffmpegConverter::convert(ConvertJob job)
     paused = false;
     succeeded = false;
     canceled = false;
+    failureText.clear();
     parser.reset();
+    messages.clear();
 
     duration = double(job.sourceInfo.duration);
     QList<SubtitleStream> subtitles;
@@ -107,7 +99,7 @@ void ffmpegConverter::convert(ConvertJob job)
     if (isSameFile(source, target)) {
         KEL_ERROR("The target is the source itself: %s", qPrintable(source));
         target.clear();
-        reportErrorLater(ConverterFailed);
+        reportErrorLater(ConverterFailed, tr("The destination is the source file itself."));
         return;
     }
 
@@ -116,7 +108,8 @@ void ffmpegConverter::convert(ConvertJob job)
                                           QFileInfo(target).suffix(), &reason);
     if (workFile.isEmpty()) {
         KEL_ERROR("No file can be written beside %s: %s", qPrintable(target), qPrintable(reason));
-        reportErrorLater(ConverterFailed);
+        reportErrorLater(ConverterFailed, tr("No file can be written in %1: %2")
+                                              .arg(QFileInfo(target).absolutePath(), reason));
         return;
     }
 
@@ -132,17 +125,20 @@ void ffmpegConverter::convert(ConvertJob job)
     if (programPath.isEmpty()) {
         KEL_ERROR("ffmpeg was found neither in %s nor on PATH.", qPrintable(dir));
         removeWorkFile();
-        reportErrorLater(ConverterNotStarted);
+        reportErrorLater(ConverterNotStarted,
+                         tr("ffmpeg is needed for the conversion and was found neither in %1 nor on the search path.")
+                             .arg(dir));
         return;
     }
 
-    process.start(programPath, programArguments, QIODevice::ReadWrite);
+    // Standard input is closed: ffmpeg cannot wait for an answer.
+    process.start(programPath, programArguments);
     emit started();
 }
 
 bool ffmpegConverter::pause()
 {
-    if (process.state() != QProcess::Running || paused)
+    if (!process.isRunning() || paused)
         return false;
     if (!ProcessSuspender::suspend(process.processId())) {
         KEL_ERROR("pause process throw exception.");
@@ -154,7 +150,7 @@ bool ffmpegConverter::pause()
 
 bool ffmpegConverter::resume()
 {
-    if (process.state() != QProcess::Running || !paused)
+    if (!process.isRunning() || !paused)
         return false;
     if (!ProcessSuspender::resume(process.processId())) {
         KEL_ERROR("resume process throw exception.");
@@ -175,7 +171,7 @@ void ffmpegConverter::cancel()
 
 void ffmpegConverter::clear()
 {
-    if (process.state() != QProcess::NotRunning) {
+    if (process.isRunning()) {
         canceled = true;
         stopProcess();
     }
@@ -185,12 +181,9 @@ void ffmpegConverter::clear()
 
 void ffmpegConverter::stopProcess()
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    // SIGKILL also ends a stopped process; nothing has to continue it first.
-    process.kill();
-    if (!process.waitForFinished(KillWaitMs))
-        KEL_ERROR("ffmpeg did not end after being killed: %s", qPrintable(target));
+    // Killed and gone before the target is touched; a stopped (paused)
+    // ffmpeg needs no continuing first.
+    process.stop();
     paused = false;
 }
 
@@ -212,6 +205,9 @@ void ffmpegConverter::finishResult()
         KEL_ERROR("ffmpeg could not complete %s: %s", qPrintable(workFile),
                   qPrintable(parser.lastMessages().join(QLatin1String(" | "))));
         removeWorkFile();
+        failureText = messages.failureText();
+        if (failureText.isEmpty())
+            failureText = tr("ffmpeg could not write the end of the converted file.");
         emit error(ConverterFailed);
         return;
     }
@@ -221,6 +217,7 @@ void ffmpegConverter::finishResult()
         KEL_ERROR("The converted file %s cannot be named %s: %s", qPrintable(workFile), qPrintable(target),
                   qPrintable(reason));
         removeWorkFile();
+        failureText = tr("The converted file could not be given the name %1: %2").arg(target, reason);
         emit error(ConverterFailed);
         return;
     }
@@ -232,8 +229,9 @@ void ffmpegConverter::finishResult()
     emit finished();
 }
 
-void ffmpegConverter::reportErrorLater(qint32 code)
+void ffmpegConverter::reportErrorLater(qint32 code, const QString &reason)
 {
+    failureText = reason;
     // Callers expect the conversion to have begun when convert() returns.
     QTimer::singleShot(0, this, [this, code] {
         if (!canceled)
@@ -241,9 +239,9 @@ void ffmpegConverter::reportErrorLater(qint32 code)
     });
 }
 
-void ffmpegConverter::ffmpegReadOutputData()
+void ffmpegConverter::ffmpegReadOutputData(const QStringList &lines)
 {
-    qCDebug(lcTranscoder).noquote() << QString::fromUtf8(process.readAllStandardOutput());
+    qCDebug(lcTranscoder).noquote() << lines.join(QLatin1Char('\n'));
 }
 
 void ffmpegConverter::ffFinished(int exitCode, QProcess::ExitStatus exitStatus)
@@ -252,32 +250,40 @@ void ffmpegConverter::ffFinished(int exitCode, QProcess::ExitStatus exitStatus)
     paused = false;
     if (canceled)
         return;
-    ffReadError();
     if (exitStatus == QProcess::NormalExit && exitCode == 0) {
         finishResult();
         return;
     }
 
-    const QString messages = parser.lastMessages().join(QLatin1String(" | "));
     KEL_ERROR("ffmpeg failed (%s, exit code %d) converting %s: %s",
               exitStatus == QProcess::CrashExit ? "crashed" : "error", exitCode, qPrintable(source),
-              qPrintable(messages));
+              qPrintable(parser.lastMessages().join(QLatin1String(" | "))));
     removeWorkFile();
+    // ffmpeg's own words name the cause ("No space left on device").
+    const QString words = messages.failureText();
+    if (exitStatus == QProcess::CrashExit)
+        failureText = tr("ffmpeg crashed or was killed.");
+    else if (!words.isEmpty())
+        failureText = words;
+    else
+        failureText = tr("ffmpeg stopped with exit code %1.").arg(exitCode);
     emit error(exitStatus == QProcess::CrashExit ? ConverterCrashed : ConverterFailed);
 }
 
-void ffmpegConverter::ffProcessError(QProcess::ProcessError processError)
+void ffmpegConverter::ffProcessError(const QString &reason)
 {
-    if (processError != QProcess::FailedToStart)
+    KEL_ERROR("ffmpeg could not be started: %s %s", qPrintable(programPath), qPrintable(reason));
+    if (canceled)
         return;
-    KEL_ERROR("ffmpeg could not be started: %s %s", qPrintable(programPath), qPrintable(process.errorString()));
-    reportErrorLater(ConverterNotStarted);
+    failureText = tr("ffmpeg could not be started: %1").arg(reason);
+    emit error(ConverterNotStarted);
 }
 
-void ffmpegConverter::ffReadError()
+void ffmpegConverter::ffReadError(const QStringList &lines)
 {
     qCDebug(lcTranscoder) << "entering ffmpeg output use standarderror ...";
-    const double position = parser.feed(process.readAllStandardError());
+    messages.add(lines);
+    const double position = parser.feedLines(lines);
     if (position < 0)
         return;
     const qint64 percent = FfmpegProgressParser::percent(position, duration);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/childprocess.h"
+#include "shared/ffmpegmessages.h"
 #include "transcoder/ffmpegprogressparser.h"
 #include "transcoder/mediaconverter.h"
 
@@ -27,6 +29,7 @@ public:
     QString program() const { return programPath; }
     QStringList arguments() const { return programArguments; }
     bool isPaused() const { return paused; }
+    QString errorText() const override { return failureText; }
 
 public slots:
     void convert(Kel::ConvertJob job) override;
@@ -36,18 +39,19 @@ public slots:
     void clear() override;
 
 private slots:
-    void ffmpegReadOutputData();
+    void ffmpegReadOutputData(const QStringList &lines);
     void ffFinished(int exitCode, QProcess::ExitStatus exitStatus);
-    void ffProcessError(QProcess::ProcessError error);
-    void ffReadError();
+    void ffProcessError(const QString &reason);
+    void ffReadError(const QStringList &lines);
 
 private:
     void stopProcess();
     void removeWorkFile();
     void finishResult();
-    void reportErrorLater(qint32 code);
+    void reportErrorLater(qint32 code, const QString &reason);
 
-    QProcess process;
+    ChildProcess process;
+    QString failureText;
     QString source;
     QString target;
     // What ffmpeg writes: made by this converter, removed unless it became
@@ -60,6 +64,7 @@ private:
     bool succeeded = false;
     bool canceled = false;
     FfmpegProgressParser parser;
+    FfmpegMessages messages;
 };
 
 } // namespace Kel

@@ -1,7 +1,5 @@
 #include "transcoder/ffmpegprogressparser.h"
 
-#include <QRegularExpression>
-
 namespace Kel {
 
 namespace {
@@ -24,27 +22,15 @@ bool isBannerLine(const QString &line)
     return false;
 }
 
-// Output without any line end is not ffmpeg's; do not let it grow without bound.
-constexpr int MaxPending = 64 * 1024;
-
 } // namespace
 
 double FfmpegProgressParser::feed(const QByteArray &chunk)
 {
-    pending += chunk;
-    const int end = qMax(pending.lastIndexOf('\n'), pending.lastIndexOf('\r'));
-    if (end < 0) {
-        if (pending.size() > MaxPending)
-            pending.clear();
-        return -1;
-    }
+    return feedLines(lineBuffer.append(chunk));
+}
 
-    const QString text = QString::fromLocal8Bit(pending.constData(), end + 1);
-    pending.remove(0, end + 1);
-
-    static const QRegularExpression lineEnd(QStringLiteral("(\\n|\\r|\\r\\n)"));
-    const QStringList lines = text.split(lineEnd, Qt::SkipEmptyParts);
-
+double FfmpegProgressParser::feedLines(const QStringList &lines)
+{
     double position = -1;
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
         if (isProgressLine(*it)) {
@@ -100,7 +86,7 @@ qint64 FfmpegProgressParser::percent(double position, double duration)
 
 void FfmpegProgressParser::reset()
 {
-    pending.clear();
+    lineBuffer.clear();
     messages.clear();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/linebuffer.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -15,6 +17,8 @@ public:
     // Takes one read of the output; returns the position in seconds of the
     // last complete progress line in it, or -1 when it completes none.
     double feed(const QByteArray &chunk);
+    // The same for lines already cut apart.
+    double feedLines(const QStringList &lines);
 
     // The position of a progress line in seconds; -1 when the line is not a
     // progress line or its time is unknown ("time=N/A").
@@ -32,7 +36,7 @@ public:
 private:
     static constexpr int MaxMessages = 12;
 
-    QByteArray pending;
+    LineBuffer lineBuffer;
     QStringList messages;
 };
 

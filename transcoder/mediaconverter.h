@@ -25,6 +25,10 @@ public:
     explicit MediaConverter(QObject *parent = nullptr);
     ~MediaConverter() override;
 
+    // Why the last conversion failed, for the user: ffmpeg's own words where
+    // it gave some. Set before error() is emitted.
+    virtual QString errorText() const = 0;
+
     // Where the finished conversion's result is: its target, or the next
     // free numbered name when another program took the target meanwhile.
     // Empty until finished() has been emitted.

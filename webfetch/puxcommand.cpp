@@ -11,11 +11,17 @@ PuxCommand::PuxCommand(const QString &program)
 
 PuxCommand PuxCommand::toolCommand(const QString &interpreter, const QString &toolPath)
 {
-    // The tool path is made absolute: zipped runs change the working
-    // directory.
+    // The tool path is made absolute: every run starts in the private
+    // working folder.
     const QString tool = toolPath.isEmpty() ? toolPath : QFileInfo(toolPath).absoluteFilePath();
     PuxCommand command(interpreter);
+    // Isolated: no PYTHON* variables, no user site packages, nothing
+    // imported from the working folder.
+    command.add(QStringLiteral("-I "), {QStringLiteral("-I")});
     command.add(QStringLiteral("\"%1\"").arg(toolPath), {tool});
+    // No configuration file anywhere (the starting folder, the user's, the
+    // system's) may add options such as --exec or -f to our runs.
+    command.add(QStringLiteral(" --ignore-config"), {QStringLiteral("--ignore-config")});
     return command;
 }
 

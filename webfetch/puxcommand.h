@@ -14,7 +14,8 @@ public:
     // The program's text starts the log form: "\"<program>\" ".
     explicit PuxCommand(const QString &program);
 
-    // A run of the extractor tool: interpreter, then the tool.
+    // A run of the extractor tool: the interpreter in isolated mode, the
+    // tool, and "--ignore-config" before any other option.
     static PuxCommand toolCommand(const QString &interpreter, const QString &toolPath);
 
     // Appends the log text and the arguments it stands for.

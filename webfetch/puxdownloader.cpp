@@ -1,10 +1,12 @@
 #include "webfetch/puxdownloader.h"
 
+#include "shared/childprocess.h"
 #include "shared/fileclaim.h"
 #include "shared/kellog.h"
 #include "shared/runstamp.h"
 #include "webfetch/puxmergecommand.h"
 #include "webfetch/puxoutputparser.h"
+#include "webfetch/puxresultcheck.h"
 #include "webfetch/puxruntime.h"
 
 #include <QDir>
@@ -22,9 +24,6 @@ namespace Kel {
 
 namespace {
 
-// Waits this long for a killed child to be gone before its files are
-// removed, so that it cannot write them again.
-constexpr int killWaitMs = 5000;
 constexpr int destructionWaitMs = 50;
 
 void removeIfExists(const QString &path)
@@ -37,22 +36,30 @@ void removeIfExists(const QString &path)
 
 PuxDownloader::PuxDownloader(const QString &toolPath, const QString &dataDir, QObject *parent)
     : WebMediaDownloader(parent),
-      process(new QProcess(this)),
-      ffmpegProcess(new QProcess(this)),
+      process(new ChildProcess(this)),
+      ffmpegProcess(new ChildProcess(this)),
       tempDir(QDir::tempPath()),
       toolPath(toolPath),
       dataDir(dataDir)
 {
+    connect(process, &ChildProcess::outputLines, this, &PuxDownloader::puxReadOutputData);
+    connect(process, &ChildProcess::errorLines, this, &PuxDownloader::puxReadError);
+    connect(process, &ChildProcess::finished, this, &PuxDownloader::puxFinished);
+    connect(process, &ChildProcess::failedToStart, this, &PuxDownloader::puxProcessError);
+    connect(ffmpegProcess, &ChildProcess::outputLines, this, &PuxDownloader::ffmpegReadOutputData);
+    connect(ffmpegProcess, &ChildProcess::errorLines, this, &PuxDownloader::ffmpegReadStandardError);
+    connect(ffmpegProcess, &ChildProcess::finished, this, &PuxDownloader::ffmpegFinished);
+    connect(ffmpegProcess, &ChildProcess::failedToStart, this, &PuxDownloader::ffmpegProcessError);
 }
 
 PuxDownloader::~PuxDownloader()
 {
     process->disconnect(this);
     ffmpegProcess->disconnect(this);
-    if (process->state() != QProcess::NotRunning)
+    if (process->isRunning())
         process->waitForFinished(destructionWaitMs);
-    stopProcess(process);
-    stopProcess(ffmpegProcess);
+    process->stop();
+    ffmpegProcess->stop();
     clear();
 }
 
@@ -128,7 +135,7 @@ void PuxDownloader::download(QString pageUrl, Kel::MediaProfile chosenProfile, K
     autoSubtitleLanguages.clear();
     tempBaseNames.clear();
     mainBaseName.clear();
-    outputLines.clear();
+    failureText.clear();
     subtitleFileRunning = false;
     canceled = false;
 
@@ -167,32 +174,19 @@ void PuxDownloader::addOutputOption(PuxCommand &command, const QString &baseName
     command.add(address, {address});
 }
 
-void PuxDownloader::connectTool()
-{
-    connect(process, &QProcess::readyReadStandardOutput, this, &PuxDownloader::puxReadOutputData,
-            Qt::UniqueConnection);
-    connect(process, &QProcess::readyReadStandardError, this, &PuxDownloader::puxReadError, Qt::UniqueConnection);
-    connect(process, &QProcess::finished, this, &PuxDownloader::puxFinished, Qt::UniqueConnection);
-    connect(process, &QProcess::errorOccurred, this, &PuxDownloader::puxProcessError, Qt::UniqueConnection);
-}
-
 void PuxDownloader::startTool(const PuxCommand &command, Run toolRun)
 {
     run = toolRun;
     subtitleFileRunning = false;
-    outputLines.clear();
     KEL_INFO("%s", qPrintable(command.text()));
-    process->start(command.program(), command.arguments(), QIODevice::ReadWrite);
-    process->closeWriteChannel();
+    process->setWorkingDirectory(PuxRuntime::workingDirectory());
+    process->start(command.program(), command.arguments());
 }
 
 void PuxDownloader::initPuxDownloaderCommand()
 {
     qCDebug(lcPuxDownloader) << "entering pux...";
-    connectTool();
     const bool zipped = PuxRuntime::isZippedTool(toolPath);
-    if (zipped)
-        process->setWorkingDirectory(QFileInfo(PuxRuntime::interpreterPath()).absolutePath());
 
     phase = MainRunPhase;
     itemCount = (profile.dash && !profile.audioFormat.isEmpty()) ? 2 : 1;
@@ -201,6 +195,7 @@ void PuxDownloader::initPuxDownloaderCommand()
 
     if (profile.name.isEmpty()) {
         KEL_ERROR("Pux download format is empty. url %s", qPrintable(url));
+        failureText = tr("No quality of the page was chosen.");
         emit error(-1);
         return;
     }
@@ -225,7 +220,7 @@ void PuxDownloader::downloadNextItem()
     phase = MainRunPhase;
     if (profile.audioFormat.isEmpty()) {
         KEL_ERROR("pux download format is empty. url %s", qPrintable(url));
-        failDownload(-1);
+        failDownload(-1, tr("No sound of the page was chosen."));
         return;
     }
 
@@ -264,12 +259,11 @@ void PuxDownloader::downloadSubtitles()
     emit started();
 }
 
-void PuxDownloader::puxReadOutputData()
+void PuxDownloader::puxReadOutputData(const QStringList &lines)
 {
-    const QByteArray chunk = process->readAllStandardOutput();
     if (Log::minLevel() <= Log::Debug)
-        KEL_DEBUG("Pux download output: %s", QString::fromLocal8Bit(chunk).toLocal8Bit().constData());
-    handleOutputLines(outputLines.append(chunk));
+        KEL_DEBUG("Pux download output: %s", qPrintable(lines.join(QLatin1Char('\n'))));
+    handleOutputLines(lines);
 }
 
 void PuxDownloader::handleOutputLines(const QStringList &lines)
@@ -320,17 +314,17 @@ void PuxDownloader::puxFinished(int exitCode, QProcess::ExitStatus exitStatus)
 {
     if (canceled)
         return;
-    handleOutputLines(outputLines.flush());
     qCDebug(lcPuxDownloader) << QStringLiteral("puxFinished : %1 %2").arg(exitCode).arg(int(exitStatus));
 
+    const QString words = PuxOutputParser::errorText(process->recentErrorLines());
     if (exitStatus == QProcess::CrashExit) {
         KEL_ERROR("Pux process crashed: %s ", qPrintable(url));
-        failDownload(-5);
+        failDownload(-5, words.isEmpty() ? tr("The extractor tool crashed or was killed.") : words);
         return;
     }
     if (exitCode != 0) {
         KEL_ERROR("Pux process terminated abnormally: %s  \n ExitCode: %d", qPrintable(url), exitCode);
-        failDownload(-4);
+        failDownload(-4, words.isEmpty() ? tr("The extractor tool stopped with exit code %1.").arg(exitCode) : words);
         return;
     }
 
@@ -341,21 +335,22 @@ void PuxDownloader::puxFinished(int exitCode, QProcess::ExitStatus exitStatus)
     } else if (itemIndex < itemCount) {
         downloadNextItem();
     } else if (itemCount > 1 || !subtitleFiles.isEmpty()) {
-        proceedMerge();
-    } else if (claimDestination(videoFile)) {
+        if (piecesAreSound())
+            proceedMerge();
+    } else if (videoFile.isEmpty()) {
+        KEL_ERROR("Rename failed from %s to %s!", qPrintable(videoFile), qPrintable(destFile));
+        failDownload(-8, tr("The extractor tool ended without naming the file it wrote."));
+    } else if (deliverResult(videoFile)) {
         phase = DonePhase;
         emit finished();
-    } else {
-        failDownload(-8);
     }
 }
 
-bool PuxDownloader::claimDestination(const QString &file)
+bool PuxDownloader::claimDestination(const QString &file, QString *reason)
 {
-    QString reason;
-    const QString result = file.isEmpty() ? QString() : FileClaim::moveToFreeName(file, destFile, &reason);
+    const QString result = file.isEmpty() ? QString() : FileClaim::moveToFreeName(file, destFile, reason);
     if (result.isEmpty()) {
-        KEL_ERROR("Rename failed from %s to %s! %s", qPrintable(file), qPrintable(destFile), qPrintable(reason));
+        KEL_ERROR("Rename failed from %s to %s! %s", qPrintable(file), qPrintable(destFile), qPrintable(*reason));
         return false;
     }
     if (result != destFile)
@@ -364,32 +359,70 @@ bool PuxDownloader::claimDestination(const QString &file)
     return true;
 }
 
-void PuxDownloader::puxProcessError(QProcess::ProcessError processError)
+void PuxDownloader::puxProcessError(const QString &reason)
 {
-    KEL_ERROR("Pux process error: %d ", int(processError));
-    // A crash ends in puxFinished, which reports it; only a tool that never
-    // ran is reported here.
-    if (canceled || processError != QProcess::FailedToStart)
+    KEL_ERROR("Pux process error: %d %s", int(QProcess::FailedToStart), qPrintable(reason));
+    if (canceled)
         return;
-    failDownload(-1);
+    failDownload(-1, PuxRuntime::interpreterFailureText(reason));
 }
 
-void PuxDownloader::puxReadError()
+void PuxDownloader::puxReadError(const QStringList &lines)
 {
-    const QString text = QString::fromLocal8Bit(process->readAllStandardError());
-    KEL_ERROR("Pux process read error: %s ", qPrintable(text));
+    KEL_ERROR("Pux process read error: %s ", qPrintable(lines.join(QLatin1Char('\n'))));
+}
+
+bool PuxDownloader::piecesAreSound()
+{
+    // A piece cut short would still merge into a file that looks whole.
+    PuxResultCheck::Expectation main = PuxResultCheck::expectationFor(profile);
+    QList<QPair<QString, PuxResultCheck::Expectation>> pieces;
+    if (!audioFile.isEmpty()) {
+        PuxResultCheck::Expectation sound;
+        sound.audio = true;
+        sound.duration = main.duration;
+        main.audio = false;
+        pieces.append({audioFile, sound});
+    }
+    pieces.prepend({videoFile, main});
+    for (const auto &piece : qAsConst(pieces)) {
+        const QString broken = PuxResultCheck::check(piece.first, piece.second);
+        if (!broken.isEmpty()) {
+            KEL_ERROR("Downloaded piece %s is broken: %s", qPrintable(piece.first), qPrintable(broken));
+            failDownload(-9, broken);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PuxDownloader::deliverResult(const QString &file)
+{
+    const QString broken = PuxResultCheck::check(file, PuxResultCheck::expectationFor(profile));
+    if (!broken.isEmpty()) {
+        KEL_ERROR("Download result %s is broken: %s", qPrintable(file), qPrintable(broken));
+        failDownload(-9, broken);
+        return false;
+    }
+    if (file == mergeOutput)
+        removeTemporaryFiles();
+    QString why;
+    if (!claimDestination(file, &why)) {
+        const QString reason = tr("The finished file could not be given the name %1: %2").arg(destFile, why);
+        if (file == mergeOutput) {
+            // The merged file stays under its temporary name until clear().
+            failureText = reason;
+            emit error(-8);
+        } else {
+            failDownload(-8, reason);
+        }
+        return false;
+    }
+    return true;
 }
 
 void PuxDownloader::proceedMerge()
 {
-    connect(ffmpegProcess, &QProcess::readyReadStandardOutput, this, &PuxDownloader::ffmpegReadOutputData,
-            Qt::UniqueConnection);
-    connect(ffmpegProcess, &QProcess::readyReadStandardError, this, &PuxDownloader::ffmpegReadStandardError,
-            Qt::UniqueConnection);
-    connect(ffmpegProcess, &QProcess::finished, this, &PuxDownloader::ffmpegFinished, Qt::UniqueConnection);
-    connect(ffmpegProcess, &QProcess::errorOccurred, this, &PuxDownloader::ffmpegProcessError,
-            Qt::UniqueConnection);
-
     PuxMergeCommand::Input input;
     input.videoFile = videoFile;
     input.audioFile = audioFile;
@@ -401,11 +434,13 @@ void PuxDownloader::proceedMerge()
     mergeOutput = merge.outputFile();
 
     phase = MergePhase;
+    mergeMessages.clear();
     const PuxCommand command = merge.command();
     KEL_INFO("%s", qPrintable(command.text()));
-    ffmpegProcess->start(command.program(), command.arguments(), QIODevice::ReadWrite);
-    // ffmpeg gets no answers: a question about an existing file ends it.
-    ffmpegProcess->closeWriteChannel();
+    // ffmpeg gets no answers (its input is closed): a question about an
+    // existing file ends it.
+    ffmpegProcess->setWorkingDirectory(PuxRuntime::workingDirectory());
+    ffmpegProcess->start(command.program(), command.arguments());
 }
 
 void PuxDownloader::ffmpegFinished(int exitCode, QProcess::ExitStatus exitStatus)
@@ -413,23 +448,24 @@ void PuxDownloader::ffmpegFinished(int exitCode, QProcess::ExitStatus exitStatus
     if (canceled)
         return;
     KEL_INFO("FFMPEG process finished");
+    // A failed merge is ffmpeg's failure, not the extractor tool's.
+    const QString words = mergeMessages.failureText();
     if (exitStatus == QProcess::CrashExit) {
         KEL_ERROR("FFMPEG crashed!");
-        failDownload(-5);
+        failDownload(-7, words.isEmpty() ? tr("ffmpeg crashed or was killed while putting the streams together.")
+                                         : words);
         return;
     }
     if (exitCode != 0) {
         KEL_ERROR("FFMPEG terminated abnormally!");
-        failDownload(-4);
+        failDownload(-7, words.isEmpty()
+                             ? tr("ffmpeg could not put the streams together (exit code %1).").arg(exitCode)
+                             : words);
         return;
     }
 
-    removeTemporaryFiles();
-    if (!claimDestination(mergeOutput)) {
-        // The merged file stays under its temporary name until clear().
-        emit error(-8);
+    if (!deliverResult(mergeOutput))
         return;
-    }
     phase = DonePhase;
     const qint64 size =
         progressTracker.expectedSize() > 0 ? progressTracker.expectedSize() : progressTracker.largestTotal();
@@ -439,48 +475,41 @@ void PuxDownloader::ffmpegFinished(int exitCode, QProcess::ExitStatus exitStatus
         emit finished();
 }
 
-void PuxDownloader::ffmpegProcessError(QProcess::ProcessError processError)
+void PuxDownloader::ffmpegProcessError(const QString &reason)
 {
-    KEL_ERROR("FFMPEG process error: %d", int(processError));
-    if (canceled || processError != QProcess::FailedToStart)
+    KEL_ERROR("FFMPEG process error: %d %s", int(QProcess::FailedToStart), qPrintable(reason));
+    if (canceled)
         return;
-    failDownload(-7);
+    failDownload(-7, PuxRuntime::ffmpegFailureText(reason));
 }
 
-void PuxDownloader::ffmpegReadOutputData()
+void PuxDownloader::ffmpegReadOutputData(const QStringList &lines)
 {
-    KEL_INFO("FFMPEG read output: %s", ffmpegProcess->readAllStandardOutput().constData());
+    KEL_INFO("FFMPEG read output: %s", qPrintable(lines.join(QLatin1Char('\n'))));
 }
 
-void PuxDownloader::ffmpegReadStandardError()
+void PuxDownloader::ffmpegReadStandardError(const QStringList &lines)
 {
-    KEL_ERROR("FFMPEG read error: %s", ffmpegProcess->readAllStandardError().constData());
+    KEL_ERROR("FFMPEG read error: %s", qPrintable(lines.join(QLatin1Char('\n'))));
+    mergeMessages.add(lines);
 }
 
-void PuxDownloader::failDownload(qint32 errorCode)
+void PuxDownloader::failDownload(qint32 errorCode, const QString &reason)
 {
+    failureText = reason;
     // Clean up first: a receiver may delete this object on the signal.
     clear();
     emit error(errorCode);
-}
-
-void PuxDownloader::stopProcess(QProcess *child)
-{
-    if (child->state() == QProcess::NotRunning)
-        return;
-    child->kill();
-    child->waitForFinished(killWaitMs);
 }
 
 bool PuxDownloader::cancel()
 {
     KEL_INFO("Download canceling...");
     canceled = true;
-    // Nothing of this download reports after it has been cancelled.
-    process->disconnect(this);
-    ffmpegProcess->disconnect(this);
-    stopProcess(process);
-    stopProcess(ffmpegProcess);
+    // Nothing of this download reports after it has been cancelled, and
+    // nothing of it runs any more when its files are removed.
+    process->stop();
+    ffmpegProcess->stop();
     removeTemporaryFiles();
     removeMergeOutput();
     return true;

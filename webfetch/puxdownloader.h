@@ -1,7 +1,7 @@
 #pragma once
 
+#include "shared/ffmpegmessages.h"
 #include "webfetch/puxcommand.h"
-#include "webfetch/puxlinebuffer.h"
 #include "webfetch/puxprogresstracker.h"
 #include "webfetch/webmediadownloader.h"
 
@@ -9,12 +9,15 @@
 
 namespace Kel {
 
+class ChildProcess;
+
 // Downloads one quality of one page with the extractor tool: the chosen
 // stream, then its separate audio stream or automatic subtitles when needed,
 // into temporary files beside the destination; then gives the single file
 // the destination's name, or has ffmpeg merge the pieces into one that gets
 // it. A destination taken meanwhile by another program is never replaced:
-// the download takes the next free numbered name.
+// the download takes the next free numbered name. The result is checked
+// with the FFmpeg libraries before it gets a name.
 class PuxDownloader final : public WebMediaDownloader
 {
     Q_OBJECT
@@ -27,6 +30,7 @@ public:
                   QString destFile) override;
     bool cancel() override;
     void clear() override;
+    QString errorText() const override { return failureText; }
 
     struct SubtitleOptions
     {
@@ -46,15 +50,15 @@ public:
     };
 
 private slots:
-    void puxReadOutputData();
+    void puxReadOutputData(const QStringList &lines);
     void puxFinished(int exitCode, QProcess::ExitStatus exitStatus);
-    void puxProcessError(QProcess::ProcessError error);
-    void puxReadError();
+    void puxProcessError(const QString &reason);
+    void puxReadError(const QStringList &lines);
 
-    void ffmpegReadOutputData();
+    void ffmpegReadOutputData(const QStringList &lines);
     void ffmpegFinished(int exitCode, QProcess::ExitStatus exitStatus);
-    void ffmpegProcessError(QProcess::ProcessError error);
-    void ffmpegReadStandardError();
+    void ffmpegProcessError(const QString &reason);
+    void ffmpegReadStandardError(const QStringList &lines);
 
 private:
     enum Run {
@@ -72,17 +76,21 @@ private:
     QString newTempBaseName();
     void addOutputOption(PuxCommand &command, const QString &baseName) const;
     void startTool(const PuxCommand &command, Run toolRun);
-    void connectTool();
-    void stopProcess(QProcess *child);
     void handleOutputLines(const QStringList &lines);
+    // Checks file as the result of this download and moves it to the
+    // destination; false when it failed (and has been reported).
+    bool deliverResult(const QString &file);
+    // Checks the pieces before they are merged; false when one is broken
+    // (and has been reported).
+    bool piecesAreSound();
     void removeTemporaryFiles();
     void removeMergeOutput();
-    void failDownload(qint32 errorCode);
+    void failDownload(qint32 errorCode, const QString &reason);
     // Gives file the destination's name, or the next free numbered one.
-    bool claimDestination(const QString &file);
+    bool claimDestination(const QString &file, QString *reason);
 
-    QProcess *process = nullptr;
-    QProcess *ffmpegProcess = nullptr;
+    ChildProcess *process = nullptr;
+    ChildProcess *ffmpegProcess = nullptr;
     QString tempDir;
     QString url;
     MediaProfile profile;
@@ -109,7 +117,9 @@ private:
     // Every temporary base name of this download: whatever the tool left
     // under them is removed, named in its output or not.
     QStringList tempBaseNames;
-    PuxLineBuffer outputLines;
+    // Why the download failed, for the user.
+    QString failureText;
+    FfmpegMessages mergeMessages;
     // Progress lines that follow a subtitle file's destination belong to
     // that small file, not to the download.
     bool subtitleFileRunning = false;

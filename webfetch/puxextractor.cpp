@@ -1,5 +1,6 @@
 #include "webfetch/puxextractor.h"
 
+#include "shared/childprocess.h"
 #include "shared/kellog.h"
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxruntime.h"
@@ -44,52 +45,60 @@ void PuxExtractor::beginRequest(const QString &requestUrl)
     if (process)
         process->deleteLater();
     answered = false;
+    outputLines.clear();
     errorLines.clear();
     mediaInfo = WebMediaInfo();
     url = requestUrl;
     mediaInfo.url = requestUrl;
     KEL_DEBUG("url %s ", qPrintable(requestUrl));
-    process = new QProcess(this);
+    process = new ChildProcess(this);
+    connect(process, &ChildProcess::outputLines, this, &PuxExtractor::puxReadOutputData);
+    connect(process, &ChildProcess::errorLines, this, &PuxExtractor::puxReadError);
+    connect(process, &ChildProcess::finished, this, &PuxExtractor::puxFinished);
+    connect(process, &ChildProcess::failedToStart, this, &PuxExtractor::puxProcessError);
 }
 
 void PuxExtractor::startProcess()
 {
     const PuxCommand command = initPuxExtractorCommand(toolPath, url);
     KEL_INFO("%s", qPrintable(command.text()));
-    process->start(command.program(), command.arguments(), QIODevice::ReadWrite);
-    process->closeWriteChannel();
+    process->setWorkingDirectory(PuxRuntime::workingDirectory());
+    process->start(command.program(), command.arguments());
 }
 
 void PuxExtractor::stopProcess()
 {
-    if (!process)
-        return;
-    process->disconnect(this);
-    if (process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(5000);
+    if (process) {
+        process->disconnect(this);
+        process->stop();
     }
 }
 
 void PuxExtractor::getMediaInfoBySignal(QString requestUrl)
 {
+    synchronous = false;
     beginRequest(requestUrl);
-    connect(process, &QProcess::readyReadStandardError, this, &PuxExtractor::puxReadError);
-    connect(process, &QProcess::finished, this, &PuxExtractor::puxFinished);
-    connect(process, &QProcess::errorOccurred, this, &PuxExtractor::puxProcessError);
     startProcess();
 }
 
 Kel::WebMediaInfo PuxExtractor::getMediaInfo(QString requestUrl)
 {
+    synchronous = true;
     beginRequest(requestUrl);
     startProcess();
     if (!process->waitForFinished(-1))
-        KEL_DEBUG("Pux extract process finished abnormally: %d", int(process->error()));
-    const QString errorOutput = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
-    if (!errorOutput.isEmpty())
-        mediaInfo.errorText = errorOutput;
-    puxReadOutputData();
+        KEL_DEBUG("Pux extract process finished abnormally: %s", qPrintable(process->startErrorText()));
+    if (process->failedToStartRun()) {
+        mediaInfo.errorText = PuxRuntime::interpreterFailureText(process->startErrorText());
+    } else {
+        if (!errorLines.isEmpty())
+            mediaInfo.errorText = errorLines.join(QLatin1Char('\n'));
+        if (process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0)
+            parseOutput();
+        else
+            setFailureText(tr("The extractor tool stopped with exit code %1.").arg(process->exitCode()));
+    }
+    synchronous = false;
     answered = true;
     emit finished(mediaInfo);
     return mediaInfo;
@@ -102,56 +111,60 @@ void PuxExtractor::cancel()
     stopProcess();
 }
 
-void PuxExtractor::puxReadOutputData()
+void PuxExtractor::parseOutput()
 {
-    if (!process)
-        return;
-    const QString output = QString::fromLocal8Bit(process->readAllStandardOutput());
+    const QString output = outputLines.join(QLatin1Char('\n'));
     if (Log::minLevel() <= Log::Debug)
         KEL_DEBUG("%s \r\n%s ", qPrintable(mediaInfo.url), qPrintable(output));
     PuxOutputParser::parseWebMediaInfo(output, mediaInfo);
     KEL_DEBUG("duration : %lld", static_cast<long long>(mediaInfo.duration));
 }
 
+void PuxExtractor::puxReadOutputData(const QStringList &lines)
+{
+    outputLines += lines;
+}
+
 void PuxExtractor::puxFinished(int exitCode, QProcess::ExitStatus exitStatus)
 {
     qCDebug(lcPuxExtractor) << QStringLiteral("puxFinished : %1 %2").arg(exitCode).arg(int(exitStatus));
-    handleErrorLines(errorLines.flush());
-    // A crash has been answered through the process error already.
-    if (answered || exitStatus == QProcess::CrashExit)
+    if (answered || synchronous)
         return;
-    answered = true;
-    if (exitCode == 0) {
-        puxReadOutputData();
-        emit finished(mediaInfo);
+    if (exitStatus == QProcess::CrashExit) {
+        KEL_ERROR("Pux extract process terminated with error: %d", int(QProcess::Crashed));
+        setFailureText(tr("The extractor tool crashed or was killed."));
+        answerWithError(qint32(QProcess::Crashed));
+    } else if (exitCode != 0) {
+        // Also a tool that wrote only warnings: its words are the reason.
+        setFailureText(tr("The extractor tool stopped with exit code %1.").arg(exitCode));
+        answerWithError(-1);
     } else {
-        qCDebug(lcPuxExtractor) << process->errorString();
-        emit error(-1);
+        answered = true;
+        parseOutput();
+        emit finished(mediaInfo);
     }
 }
 
-void PuxExtractor::puxProcessError(QProcess::ProcessError processError)
+void PuxExtractor::puxProcessError(const QString &reason)
 {
-    KEL_ERROR("Pux extract process terminated with error: %d", int(processError));
-    if (answered)
+    KEL_ERROR("Pux extract process terminated with error: %d (%s)", int(QProcess::FailedToStart),
+              qPrintable(reason));
+    if (answered || synchronous)
         return;
-    answerWithError(qint32(processError));
+    mediaInfo.errorText = PuxRuntime::interpreterFailureText(reason);
+    answerWithError(qint32(QProcess::FailedToStart));
 }
 
-void PuxExtractor::puxReadError()
+void PuxExtractor::puxReadError(const QStringList &lines)
 {
-    handleErrorLines(errorLines.append(process->readAllStandardError()));
-}
-
-void PuxExtractor::handleErrorLines(const QStringList &lines)
-{
-    if (lines.isEmpty())
-        return;
     const QString text = lines.join(QLatin1Char('\n'));
     KEL_ERROR("Pux extract read error: %s", qPrintable(text));
     if (answered)
         return;
-    mediaInfo.errorText = text;
+    errorLines += lines;
+    mediaInfo.errorText = errorLines.join(QLatin1Char('\n'));
+    if (synchronous)
+        return;
     // Warnings are only kept; any other line is the tool's error. Judged
     // line by line, so a warning beside an error does not hide it.
     for (const QString &line : lines) {
@@ -162,10 +175,15 @@ void PuxExtractor::handleErrorLines(const QStringList &lines)
     }
 }
 
+void PuxExtractor::setFailureText(const QString &fallback)
+{
+    mediaInfo.errorText = errorLines.isEmpty() ? fallback : errorLines.join(QLatin1Char('\n'));
+}
+
 void PuxExtractor::answerWithError(qint32 errorCode)
 {
-    // What was gathered so far (the address and the tool's error text)
-    // goes first, so that a receiver can show it.
+    // What was gathered so far (the address and the reason) goes first, so
+    // that a receiver can show it.
     answered = true;
     const QPointer<PuxExtractor> self(this);
     emit finished(mediaInfo);

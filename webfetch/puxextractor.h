@@ -1,16 +1,20 @@
 #pragma once
 
 #include "webfetch/puxcommand.h"
-#include "webfetch/puxlinebuffer.h"
 #include "webfetch/webmediainfoextractor.h"
 
 #include <QPointer>
 #include <QProcess>
+#include <QStringList>
 
 namespace Kel {
 
+class ChildProcess;
+
 // Runs the extractor tool once with "--dump-json" and turns its document
-// into the media information of the page.
+// into the media information of the page. Every failure is answered once:
+// finished() with what was gathered (the address and the reason in
+// errorText), then error().
 class PuxExtractor final : public WebMediaInfoExtractor
 {
     Q_OBJECT
@@ -26,25 +30,30 @@ public:
     static PuxCommand initPuxExtractorCommand(const QString &toolPath, const QString &url);
 
 private slots:
-    void puxReadOutputData();
+    void puxReadOutputData(const QStringList &lines);
     void puxFinished(int exitCode, QProcess::ExitStatus exitStatus);
-    void puxProcessError(QProcess::ProcessError error);
-    void puxReadError();
+    void puxProcessError(const QString &reason);
+    void puxReadError(const QStringList &lines);
 
 private:
     void beginRequest(const QString &url);
     void startProcess();
     void stopProcess();
-    void handleErrorLines(const QStringList &lines);
+    void parseOutput();
+    // The reason of a failed run: the tool's error output, else fallback.
+    void setFailureText(const QString &fallback);
     void answerWithError(qint32 errorCode);
 
-    QPointer<QProcess> process;
+    QPointer<ChildProcess> process;
     QString url;
     QString tempDir;
     QString toolPath;
     QString dataDir;
     WebMediaInfo mediaInfo;
-    PuxLineBuffer errorLines;
+    QStringList outputLines;
+    QStringList errorLines;
+    // getMediaInfo() answers by itself when the run is over.
+    bool synchronous = false;
     // One request gets one answer, however many ways its tool fails.
     bool answered = false;
 };

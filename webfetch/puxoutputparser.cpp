@@ -323,8 +323,10 @@ bool PuxOutputParser::parseWebMediaInfo(const QString &output, WebMediaInfo &inf
     if (formats.isArray()) {
         for (const Json::Value &element : formats) {
             MediaProfile profile;
-            if (parseFormat(element, description, &profile))
+            if (parseFormat(element, description, &profile)) {
+                profile.duration = info.duration;
                 info.profiles.prepend(profile);
+            }
         }
     }
 
@@ -379,6 +381,37 @@ PuxOutputParser::DownloadLine PuxOutputParser::parseDownloadLine(const QString &
         result.finish = result.total > 0 ? qint64(double(result.total) * result.percent / 100.0) : 0;
     }
     return result;
+}
+
+QString PuxOutputParser::errorText(const QStringList &lines)
+{
+    static const QLatin1String errorWord("ERROR:");
+    QStringList errors;
+    QStringList others;
+    // The tool may clear its progress line after the word, so that its
+    // message comes as a line of its own: "ERROR: \r[download] Got error".
+    bool errorPending = false;
+    for (const QString &line : lines) {
+        const QString text = line.trimmed();
+        if (text.isEmpty())
+            continue;
+        if (text.startsWith(errorWord)) {
+            const QString message = text.mid(errorWord.size()).trimmed();
+            errorPending = message.isEmpty();
+            if (!errorPending)
+                errors += message;
+        } else if (errorPending) {
+            errors += text;
+            errorPending = false;
+        } else {
+            others += text;
+        }
+    }
+    // Without an error line the last words are the likeliest reason: a
+    // Python traceback ends with the exception.
+    constexpr int LastLines = 3;
+    return errors.isEmpty() ? others.mid(qMax(0, int(others.size()) - LastLines)).join(QLatin1Char('\n'))
+                            : errors.join(QLatin1Char('\n'));
 }
 
 } // namespace Kel

@@ -3,6 +3,7 @@
 #include "shared/webmediainfo.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace Kel {
 
@@ -43,6 +44,10 @@ public:
     static bool isQualityName(const QString &text);
 
     static DownloadLine parseDownloadLine(const QString &line);
+
+    // The tool's own words about a failure, from its error output: its
+    // "ERROR:" lines without that word, else its last lines; one per line.
+    static QString errorText(const QStringList &lines);
 };
 
 } // namespace Kel

@@ -1,6 +1,7 @@
 #include "webfetch/puxruntime.h"
 
 #include "shared/keltext.h"
+#include "shared/privatefolder.h"
 #include "shared/toollocator.h"
 
 #include <QFileInfo>
@@ -27,6 +28,29 @@ QString PuxRuntime::ffmpegPath()
 {
     const QString found = ToolLocator::ffmpegPath(applicationDir());
     return found.isEmpty() ? QStringLiteral("ffmpeg") : found;
+}
+
+QString PuxRuntime::workingDirectory()
+{
+    return PrivateFolder::path(QStringLiteral("tool"));
+}
+
+QString PuxRuntime::interpreterFailureText(const QString &errorString)
+{
+    if (ToolLocator::pythonPath(applicationDir()).isEmpty())
+        return tr("Python 3 is needed to run the extractor tool and was found neither in %1 nor on the "
+                  "search path.")
+            .arg(applicationDir());
+    return tr("Python 3 could not be started: %1").arg(errorString);
+}
+
+QString PuxRuntime::ffmpegFailureText(const QString &errorString)
+{
+    if (ToolLocator::ffmpegPath(applicationDir()).isEmpty())
+        return tr("ffmpeg is needed to put the streams together and was found neither in %1 nor on the "
+                  "search path.")
+            .arg(applicationDir());
+    return tr("ffmpeg could not be started: %1").arg(errorString);
 }
 
 bool PuxRuntime::isZippedTool(const QString &text)

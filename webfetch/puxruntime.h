@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace Kel {
@@ -9,6 +10,8 @@ namespace Kel {
 // named, and the debug switch.
 class PuxRuntime
 {
+    Q_DECLARE_TR_FUNCTIONS(Kel::PuxRuntime)
+
 public:
     // Marks the files of one download: "<base>PUXTMP_.<ext>".
     static const QString TempMarker;
@@ -19,6 +22,15 @@ public:
     // Never empty: a missing interpreter must still fail visibly at start.
     static QString interpreterPath();
     static QString ffmpegPath();
+
+    // The folder every run of the tool starts in: the user's own (0700), the
+    // same whatever folder the program was started from, so that nothing
+    // there can reach the tool.
+    static QString workingDirectory();
+
+    // Why the interpreter or ffmpeg did not start, for the user.
+    static QString interpreterFailureText(const QString &errorString);
+    static QString ffmpegFailureText(const QString &errorString);
 
     // The tool runs in zipped mode when its path (or the command built so
     // far) names "yt.zip".

@@ -10,9 +10,11 @@
 namespace Kel {
 
 // Downloads one quality of one page into a file. Progress and the outcome
-// come as signals; error codes are negative (-1 no format or the tool did
-// not run, -4 abnormal exit, -5 crash, -7 ffmpeg did not run, -8 the final
-// rename failed).
+// come as signals; error codes are negative: -1 no format, or the tool did
+// not run; -4 the tool ended with an error; -5 the tool crashed; -7 ffmpeg
+// did not run, failed or crashed while merging; -8 the final rename failed;
+// -9 the result is broken (it does not open, lacks a chosen stream, or ends
+// early). errorText() tells why in words.
 class WEBFETCH_EXPORT WebMediaDownloader : public QObject
 {
     Q_OBJECT
@@ -20,6 +22,10 @@ class WEBFETCH_EXPORT WebMediaDownloader : public QObject
 public:
     explicit WebMediaDownloader(QObject *parent = nullptr);
     ~WebMediaDownloader() override;
+
+    // Why the last download failed, for the user: the tool's or ffmpeg's own
+    // words where they gave some. Set before error() is emitted.
+    virtual QString errorText() const = 0;
 
     // Where the finished download is: its destination, or the next free
     // numbered name when another program took the destination meanwhile.

@@ -360,7 +360,9 @@ void ConvertItem::onConvertFinished()
 void ConvertItem::onConvertError(qint32 errorCode)
 {
     Q_UNUSED(errorCode)
-    handleError(ConvertFailed, QString(QLatin1String("")));
+    // The back end's words travel with the error.
+    const auto *failed = qobject_cast<const ConvertTask *>(sender());
+    handleError(ConvertFailed, failed ? failed->getErrorText() : QString(QLatin1String("")));
 }
 
 void ConvertItem::handleError(int code, const QString &text)

@@ -45,12 +45,12 @@ void ConvertTask::convert(const ConvertParameters &params)
     // A task the pool does not take would never start; its item must learn
     // that the conversion did not happen.
     if (!parameters.isValid()) {
-        fail(InvalidParameters);
+        fail(InvalidParameters, tr("The conversion has no source, destination or profile."));
         return;
     }
     const QString taskKey = makeTaskKey(parameters);
     if (pool->task(taskKey) || !pool->addTask(taskKey, this))
-        fail(DuplicateConversion);
+        fail(DuplicateConversion, tr("The same conversion is already running."));
 }
 
 QString ConvertTask::getResultFile() const
@@ -123,11 +123,12 @@ void ConvertTask::onConvertFinished()
 
 void ConvertTask::onConvertError(qint32 errorCode)
 {
-    fail(errorCode);
+    fail(errorCode, converter ? converter->errorText() : QString());
 }
 
-void ConvertTask::fail(qint32 code)
+void ConvertTask::fail(qint32 code, const QString &text)
 {
+    setErrorText(text);
     setErrorCode(code);
     setStatus(Error);
 }

@@ -54,7 +54,7 @@ protected slots:
     void onConvertError(qint32 errorCode);
 
 private:
-    void fail(qint32 code);
+    void fail(qint32 code, const QString &text);
 
     Kel::MediaConverter *converter = nullptr;
     ConvertParameters parameters;

@@ -348,11 +348,17 @@ void DownloadItem::onDownloadProgress(qint64 total, qint64 finish, qint64 speed)
     if (quality.isValid() && total > 0 && quality.size == 0) {
         quality.size = total;
         downloadParameters.setDownloadQuality(quality);
-        for (Kel::MediaProfile &p : mediaInfo.profiles) {
-            if (p.url == quality.url && p.size == 0)
-                p.size = total;
+        // The total of a merged download estimates the video and its audio
+        // together: it is the size of neither stream, and the video's real
+        // size, still to come from its size request, must not be refused
+        // for it.
+        if (quality.audioFormat.isEmpty()) {
+            for (Kel::MediaProfile &p : mediaInfo.profiles) {
+                if (p.url == quality.url && p.size == 0)
+                    p.size = total;
+            }
+            manager()->receiveMediaSize(quality.url, total);
         }
-        manager()->receiveMediaSize(quality.url, total);
     }
     progress = Kel::Progress(total, finish, speed);
     emit dataChanged();
@@ -402,7 +408,9 @@ void DownloadItem::exportToItunes()
 void DownloadItem::onDownloadError(qint32 errorCode)
 {
     Q_UNUSED(errorCode)
-    handleError(DownloadFailed, QString());
+    // The back end's words travel with the error.
+    const auto *failed = qobject_cast<const DownloadTask *>(sender());
+    handleError(DownloadFailed, failed ? failed->getErrorText() : QString());
 }
 
 void DownloadItem::handleError(int code, const QString &text)

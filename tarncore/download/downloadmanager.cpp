@@ -195,11 +195,9 @@ void DownloadManager::getMediaInfoBySignal(const QString &url)
     PuxUpdater *updater = PuxUpdater::instance();
     Kel::WebMediaInfoExtractor *extractor =
         Kel::WebMediaDownloaderFactory::instance()->createExtractor(updater->puxFilePath(), updater->appDataDir());
+    // The extractor answers every request with finished(), a failed one too
+    // (with the reason in the information's error text).
     connect(extractor, &Kel::WebMediaInfoExtractor::finished, this, &DownloadManager::receiveMediaInfo);
-    // A tool that fails without a word sends no information at all; its
-    // requesters must hear of it all the same.
-    connect(extractor, &Kel::WebMediaInfoExtractor::error, this,
-            [this, extractor, url](qint32) { onExtractorError(extractor, url); });
     extractor->getMediaInfoBySignal(url);
     if (Kel::WebMediaInfoExtractor *old = extractors.take(url)) {
         // It may be the very extractor whose answer is being delivered.
@@ -207,15 +205,6 @@ void DownloadManager::getMediaInfoBySignal(const QString &url)
         old->deleteLater();
     }
     extractors.insert(url, extractor);
-}
-
-void DownloadManager::onExtractorError(Kel::WebMediaInfoExtractor *extractor, const QString &url)
-{
-    if (extractors.value(url) != extractor || !pendingRequests.contains(url))
-        return;
-    Kel::WebMediaInfo failed;
-    failed.url = url;
-    receiveMediaInfo(failed);
 }
 
 Kel::WebMediaInfo DownloadManager::getMediaInfo(const QString &url) const

@@ -82,8 +82,6 @@ protected:
     void clearAppData();
 
 private:
-    // The extractor of url ended with an error and without an answer.
-    void onExtractorError(Kel::WebMediaInfoExtractor *extractor, const QString &url);
     // Deletes task once it has ended.
     static void deleteWhenEnded(Kel::Task *task);
 

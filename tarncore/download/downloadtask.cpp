@@ -35,12 +35,12 @@ void DownloadTask::download(const DownloadParameters &params)
                        "DownloadParameters : %s\n", qPrintable(parameters.toString()));
 
     if (!parameters.isValid() || !getPool()) {
-        fail(InvalidParameters);
+        fail(InvalidParameters, tr("No quality of the page could be chosen."));
         return;
     }
     const QString taskKey = makeTaskKey(parameters);
     if (getPool()->task(taskKey)) {
-        fail(DuplicateDestination);
+        fail(DuplicateDestination, tr("Another download is writing the same file."));
         return;
     }
     connect(downloader, &Kel::WebMediaDownloader::progress, this, &DownloadTask::progress);
@@ -48,7 +48,7 @@ void DownloadTask::download(const DownloadParameters &params)
     connect(downloader, &Kel::WebMediaDownloader::error, this, &DownloadTask::onDownloadError);
     connect(downloader, &Kel::WebMediaDownloader::finished, this, &DownloadTask::onDownloadFinished);
     if (!getPool()->addTask(taskKey, this))
-        fail(PoolRefused);
+        fail(PoolRefused, tr("The download queue did not take the download."));
 }
 
 QString DownloadTask::getResultFile() const
@@ -108,11 +108,12 @@ void DownloadTask::onDownloadFinished()
 
 void DownloadTask::onDownloadError(qint32 errorCode)
 {
-    fail(errorCode);
+    fail(errorCode, downloader ? downloader->errorText() : QString());
 }
 
-void DownloadTask::fail(qint32 code)
+void DownloadTask::fail(qint32 code, const QString &text)
 {
+    setErrorText(text);
     setErrorCode(code);
     setStatus(Error);
 }

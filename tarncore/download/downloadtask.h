@@ -53,7 +53,7 @@ private slots:
     void onDownloadError(qint32 errorCode);
 
 private:
-    void fail(qint32 code);
+    void fail(qint32 code, const QString &text);
 
     Kel::WebMediaDownloader *downloader = nullptr;
     DownloadParameters parameters;

@@ -12,8 +12,16 @@ class TARNCORE_EXPORT ProgressedTask : public Task
 public:
     explicit ProgressedTask(TaskPool *pool);
 
+    // Why the task failed, for the user; set before its error() goes out.
+    // Thread of the task only.
+    QString getErrorText() const { return errorText; }
+    void setErrorText(const QString &text) { errorText = text; }
+
 signals:
     void progress(qint64 total, qint64 finished, qint64 speed);
+
+private:
+    QString errorText;
 };
 
 } // namespace Kel

@@ -4,8 +4,10 @@ demand: a crash, output cut at awkward places, a clean exit without a file.
 
 The behaviour is chosen by the format (-f) of a download, or by a word in the
 page address of "--dump-json". When MARLIN_FAKE_TOOL_RECORD names a file, the
-arguments and the working directory of every run are appended to it, one
-JSON document per line.
+arguments, the working directory and whether the interpreter runs isolated
+are appended to it for every run, one JSON document per line. When
+MARLIN_FAKE_TOOL_MEDIA names a media file, a download writes its bytes
+instead of filler, so that the result is real media.
 """
 
 import json
@@ -28,6 +30,14 @@ def say(text):
     sys.stdout.flush()
 
 
+def payload(size):
+    media = os.environ.get("MARLIN_FAKE_TOOL_MEDIA")
+    if media:
+        with open(media, "rb") as f:
+            return f.read()
+    return b"\1" * size
+
+
 def crash():
     sys.stdout.flush()
     os.kill(os.getpid(), signal.SIGSEGV)
@@ -38,7 +48,8 @@ def main():
     record = os.environ.get("MARLIN_FAKE_TOOL_RECORD")
     if record:
         with open(record, "a", encoding="utf-8") as f:
-            f.write(json.dumps({"args": args, "cwd": os.getcwd()}) + "\n")
+            f.write(json.dumps({"args": args, "cwd": os.getcwd(),
+                                "isolated": bool(sys.flags.isolated)}) + "\n")
 
     url = args[-1] if args else ""
     if "--dump-json" in args:
@@ -47,6 +58,10 @@ def main():
         if "error" in url:
             sys.stderr.write("ERROR: [fake] this page is broken\n")
             return 1
+        if "quiet" in url:
+            # A failure told only in warnings.
+            sys.stderr.write("WARNING: [fake] the page went away\n")
+            return 2
         if "warn" in url:
             sys.stderr.write("WARNING: [fake] only a warning\n")
         say(json.dumps({"title": "Fake page", "duration": 5,
@@ -85,7 +100,7 @@ def main():
         time.sleep(0.3)
         say(line[cut:])
         with open(path, "wb") as f:
-            f.write(b"\1" * 2048)
+            f.write(payload(2048))
         say("\r[download]  25.0% of 2.00Ki")
         time.sleep(0.3)
         say("B at 1.00KiB/s ETA 00:02\r[download]  50.0% of ~2.00KiB at 1.00KiB/s ETA 00:01")
@@ -95,7 +110,7 @@ def main():
 
     say("[download] Destination: %s\n" % path)
     with open(path, "wb") as f:
-        f.write(b"\1" * 1024)
+        f.write(payload(1024))
     say("[download] 100% of 1.00KiB in 00:00\n")
     return 0
 

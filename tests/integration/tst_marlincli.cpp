@@ -1,7 +1,8 @@
 // marlin-cli driven as a process, the way scripts use it, against the local
 // sample site with the real extractor tool and ffmpeg. Results are checked
 // with ffprobe; refusals must happen before the server sees a request; an
-// interrupted run must leave no file behind.
+// interrupted run must leave no file behind, and a killed one no program
+// running; a failure is told in the words of the tool that failed.
 #include "support/samplesite.h"
 #include "support/testhttpserver.h"
 #include "support/testtools.h"
@@ -39,6 +40,57 @@ QStringList filesBelow(const QString &dir)
     std::sort(found.begin(), found.end());
     return found;
 }
+
+// The processes whose parent is pid.
+QList<qint64> childrenOf(qint64 pid)
+{
+    QList<qint64> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool number = false;
+        const qint64 candidate = entry.toLongLong(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(candidate));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == pid && fields.at(0) != "Z")
+            children += candidate;
+    }
+    return children;
+}
+
+bool isRunning(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+// A small file system that fills up, mounted for as long as it lives.
+class SmallFileSystem
+{
+public:
+    explicit SmallFileSystem(const QString &dir) : m_dir(dir)
+    {
+        m_mounted = TestTools::run(QStringLiteral("mount"),
+                                   {"-t", "tmpfs", "-o", "size=512k", "tmpfs", dir}, 10000).succeeded();
+    }
+    ~SmallFileSystem()
+    {
+        if (m_mounted)
+            TestTools::run(QStringLiteral("umount"), {m_dir}, 10000);
+    }
+    bool isMounted() const { return m_mounted; }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
 
 QStringList outputLines(const QByteArray &output)
 {
@@ -105,6 +157,9 @@ private slots:
     void interruptedDownloadLeavesNoFiles_data();
     void interruptedDownloadLeavesNoFiles();
     void interruptedConversionLeavesNoFiles();
+    void killedRunTakesItsToolsAlong();
+    void failureReasonsReachTheUser_data();
+    void failureReasonsReachTheUser();
 
 private:
     QString program() const { return TestTools::appDir() + QStringLiteral("/marlin-cli"); }
@@ -635,6 +690,9 @@ void TestMarlinCli::interruptedDownloadLeavesNoFiles_data()
     QTest::addColumn<int>("signalNumber");
     QTest::newRow("SIGINT") << int(SIGINT);
     QTest::newRow("SIGTERM") << int(SIGTERM);
+    // A closed terminal, and the quit key.
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGQUIT") << int(SIGQUIT);
 }
 
 void TestMarlinCli::interruptedDownloadLeavesNoFiles()
@@ -683,6 +741,64 @@ void TestMarlinCli::interruptedConversionLeavesNoFiles()
     QCOMPARE(process.exitCode(), 128 + SIGINT);
     QVERIFY2(filesIn(m_out).isEmpty(), qPrintable(filesIn(m_out).join(QLatin1Char(' '))));
     QVERIFY2(homeFiles().isEmpty(), qPrintable(homeFiles().join(QLatin1Char(' '))));
+}
+
+void TestMarlinCli::killedRunTakesItsToolsAlong()
+{
+    // Killed outright, the program cannot stop its tools; they must end by
+    // themselves rather than write on unseen.
+    m_server.setBandwidthLimit(48 * 1024);
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(program(), {"download", "--allow-host", host(), "-o", m_out, page(m_manifest.singleId)});
+    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    QList<qint64> tools;
+    QTRY_VERIFY_WITH_TIMEOUT(!(tools = childrenOf(process.processId())).isEmpty() && !filesIn(m_out).isEmpty(),
+                             120000);
+    ::kill(pid_t(process.processId()), SIGKILL);
+    QVERIFY(process.waitForFinished(30000));
+    for (const qint64 tool : qAsConst(tools))
+        QTRY_VERIFY2_WITH_TIMEOUT(!isRunning(tool), qPrintable(QString::number(tool)), 10000);
+}
+
+void TestMarlinCli::failureReasonsReachTheUser_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("server error") << "server" << "HTTP Error 500";
+    QTest::newRow("full disk, download") << "download" << "No space left on device";
+    QTest::newRow("full disk, conversion") << "convert" << "No space left on device";
+    QTest::newRow("no Python") << "python" << "Python 3";
+}
+
+void TestMarlinCli::failureReasonsReachTheUser()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const SampleSite::Page single = m_manifest.page(m_manifest.singleId);
+    QProcessEnvironment env = environment();
+    std::unique_ptr<SmallFileSystem> disk;
+    QTemporaryDir emptyPath;
+    if (kind == QLatin1String("download") || kind == QLatin1String("convert")) {
+        disk = std::make_unique<SmallFileSystem>(m_out);
+        if (!disk->isMounted())
+            QSKIP("A small file system cannot be mounted here (mounting tmpfs needs root).");
+    } else if (kind == QLatin1String("server")) {
+        TestHttpServer::Fault fault;
+        fault.status = 500;
+        m_server.setFault(single.formats.first().path, fault);
+    } else {
+        env.insert(QStringLiteral("PATH"), emptyPath.path());
+    }
+
+    const QStringList arguments = kind == QLatin1String("convert")
+        ? QStringList{"convert", "--profile", "HD TV 720p", "-o", m_out, siteFile(single.formats.first().path)}
+        : QStringList{"download", "--allow-host", host(), "-o", m_out, page(single.id)};
+    const TestTools::RunResult run = cli(arguments, env);
+    QVERIFY2(run.started && !run.timedOut, qPrintable(run.describe()));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.standardError.contains(reason.toUtf8()), qPrintable(run.describe()));
+    QVERIFY2(filesIn(m_out).isEmpty(), qPrintable(filesIn(m_out).join(QLatin1Char(' '))));
 }
 
 QTEST_GUILESS_MAIN(TestMarlinCli)

@@ -2,6 +2,7 @@
 // downloads name their files after the video and keep them. This program
 // lives in a folder of its own, so that its switch touches no other test.
 #include "downloadrun.h"
+#include "support/samplesite.h"
 #include "webfetch/webmediadownloader.h"
 #include "webfetch/webmediadownloaderfactory.h"
 
@@ -131,8 +132,8 @@ void TestWebfetchDebugSwitch::switchOnNamesAudioAfterVideo()
     downloader->download(QStringLiteral("http://127.0.0.1:9/watch?v=vid123"), profile, Kel::SubtitleSetting(),
                          folder + QStringLiteral("/dest.mp4"));
     QVERIFY2(run.wait(), qPrintable(run.describe()));
-    // The fake pieces are no media, so the merge fails; both stay.
-    QCOMPARE(run.errors(), QList<qint32>({-4}));
+    // The fake pieces are no media, found broken before a merge; both stay.
+    QCOMPARE(run.errors(), QList<qint32>({-9}));
     QCOMPARE(outputTemplates(m_record), QStringList({folder + QStringLiteral("/vid123PUXTMP_.%(ext)s"),
                                                      folder + QStringLiteral("/vid123_audioPUXTMP_.%(ext)s")}));
     QCOMPARE(DownloadRun::filesIn(folder), QStringList({"vid123PUXTMP_.mp4", "vid123_audioPUXTMP_.mp4"}));
@@ -141,14 +142,21 @@ void TestWebfetchDebugSwitch::switchOnNamesAudioAfterVideo()
 void TestWebfetchDebugSwitch::switchOnWithoutIdentifierUsesUuid()
 {
     setSwitch(true);
+    // Real media, as the result is checked.
+    QString error;
+    const QString site = SampleSite::ensure(&error);
+    QVERIFY2(!site.isEmpty(), qPrintable(error));
+    qputenv("MARLIN_FAKE_TOOL_MEDIA", QFile::encodeName(site + QStringLiteral("/media/aaaaaaaaaaa/240p.mp4")));
     std::unique_ptr<Kel::WebMediaDownloader> downloader(
         Kel::WebMediaDownloaderFactory::instance()->createDownloader(fakeToolPath(), QDir::tempPath()));
     DownloadRun run(downloader.get());
     const QString destination = m_dir->filePath(QStringLiteral("dest.mp4"));
     downloader->download(QStringLiteral("http://127.0.0.1:9/watch/vid123"), fakeProfile("plain"),
                          Kel::SubtitleSetting(), destination);
-    QVERIFY2(run.wait(), qPrintable(run.describe()));
-    QVERIFY(run.errors().isEmpty());
+    const bool done = run.wait();
+    qunsetenv("MARLIN_FAKE_TOOL_MEDIA");
+    QVERIFY2(done, qPrintable(run.describe()));
+    QVERIFY2(run.errors().isEmpty(), qPrintable(downloader->errorText()));
     const QStringList templates = outputTemplates(m_record);
     QCOMPARE(templates.size(), 1);
     const QString base = QFileInfo(templates.first()).fileName().section(QStringLiteral("PUXTMP_"), 0, 0);

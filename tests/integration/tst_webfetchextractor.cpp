@@ -67,6 +67,7 @@ private slots:
     void pageWithoutVideoFails();
     void unreachableServerFails();
     void warningOnlyDoesNotFail();
+    void toolErrorIsOneError_data();
     void toolErrorIsOneError();
     void toolCrashIsProcessError();
     void missingInterpreter();
@@ -304,20 +305,30 @@ void TestWebfetchExtractor::warningOnlyDoesNotFail()
     QCOMPARE(info.errorText, QStringLiteral("WARNING: [fake] only a warning"));
 }
 
+void TestWebfetchExtractor::toolErrorIsOneError_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("text");
+    // An error line and then a non-zero exit: one answer, not two.
+    QTest::newRow("error line") << "error" << "ERROR: [fake] this page is broken";
+    // A non-zero exit after only a warning: the warning is the reason.
+    QTest::newRow("quiet failure") << "quiet" << "WARNING: [fake] the page went away";
+}
+
 void TestWebfetchExtractor::toolErrorIsOneError()
 {
-    // An error line and then a non-zero exit: one answer, not two.
+    QFETCH(QString, word);
+    QFETCH(QString, text);
     auto extractor = makeExtractor(fakeToolPath());
     QSignalSpy finished(extractor.get(), &WebMediaInfoExtractor::finished);
     QSignalSpy errors(extractor.get(), &WebMediaInfoExtractor::error);
-    request(extractor.get(), QStringLiteral("http://127.0.0.1:9/error"), finished, errors);
+    request(extractor.get(), QStringLiteral("http://127.0.0.1:9/") + word, finished, errors);
     QSignalSpy late(extractor.get(), &WebMediaInfoExtractor::error);
     QVERIFY(!late.wait(1000));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.first().first().toInt(), -1);
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.first().first().value<WebMediaInfo>().errorText,
-             QStringLiteral("ERROR: [fake] this page is broken"));
+    QCOMPARE(finished.first().first().value<WebMediaInfo>().errorText, text);
 }
 
 void TestWebfetchExtractor::toolCrashIsProcessError()
@@ -348,12 +359,16 @@ void TestWebfetchExtractor::missingInterpreter()
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.first().first().toInt(), int(QProcess::FailedToStart));
     QCOMPARE(finished.count(), 1);
-    QVERIFY(!finished.first().first().value<WebMediaInfo>().isValid());
+    // Said as it is, not as a page without media.
+    const WebMediaInfo failed = finished.first().first().value<WebMediaInfo>();
+    QVERIFY(!failed.isValid());
+    QVERIFY2(failed.errorText.contains(QLatin1String("Python 3")), qPrintable(failed.errorText));
 
     const PathOverride path(empty.path());
     const WebMediaInfo info =
         extractor->getMediaInfo(SampleSite::watchUrl(m_server, m_manifest.progressiveId).toString());
     QVERIFY(!info.isValid());
+    QVERIFY2(info.errorText.contains(QLatin1String("Python 3")), qPrintable(info.errorText));
 }
 
 void TestWebfetchExtractor::cancelledRequestIsSilent()

@@ -1,8 +1,9 @@
 // What goes wrong on the way of a download: cancelling, a server that drops
-// the connection, a crashing or missing tool, a failing merge, a destination
-// that cannot be taken. Nothing may be left behind, and each failure is
-// reported once with its code. The fake tool stands in only where the real
-// one cannot fail on demand.
+// the connection or cuts a body of unknown length short, a crashing or
+// missing tool, a failing merge, a destination that cannot be taken, and
+// configuration the tool must not read. Nothing may be left behind, and each
+// failure is reported once with its code and its reason. The fake tool
+// stands in only where the real one cannot fail on demand.
 #include "downloadrun.h"
 #include "shared/runstamp.h"
 #include "shared/webmediainfo.h"
@@ -22,6 +23,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <unistd.h>
 
 using Kel::MediaProfile;
 using Kel::SubtitleSetting;
@@ -102,6 +105,9 @@ private slots:
     void cancelDuringThrottledDownload();
     void cancelBeforeTheFirstLine();
     void serverDropsConnection();
+    void bodyCutShortWithoutLength();
+    void foreignConfigurationHasNoEffect();
+    void failedMergeRemovesPieces_data();
     void failedMergeRemovesPieces();
     void takenDestinationGetsTheNextName();
     void renameFails();
@@ -242,28 +248,71 @@ void TestWebfetchFaults::serverDropsConnection()
     downloader->download(pageUrl(page.id), quality, SubtitleSetting(), destination);
     QVERIFY2(run.wait(), qPrintable(run.describe()));
     QCOMPARE(run.errors(), QList<qint32>({-4}));
+    // The tool's own words come with it.
+    QVERIFY2(downloader->errorText().contains(QLatin1String("503")), qPrintable(downloader->errorText()));
     QCOMPARE(run.finishedCount(), 0);
     QVERIFY(m_server.requestCount(format.path) >= 2);
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
     QVERIFY(run.staysSilent(500));
 }
 
+void TestWebfetchFaults::failedMergeRemovesPieces_data()
+{
+    QTest::addColumn<QString>("broken");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<qint32>("code");
+    QTest::addColumn<QString>("reason");
+    // The tool's own fix-up of the audio piece fails, in its words.
+    QTest::newRow("audio piece is no media") << "audio" << "junk" << qint32(-4) << "Invalid data";
+    // Cut short without a length: the tool takes it as whole, the check of
+    // the pieces against the page does not.
+    QTest::newRow("audio piece cut short") << "audio" << "cut" << qint32(-9) << "incomplete";
+    // Only ffmpeg reads the subtitles: its merge fails, in its words, and
+    // is not blamed on the extractor tool.
+    QTest::newRow("subtitle file is no subtitle") << "en" << "junk" << qint32(-7) << "matches no streams";
+}
+
 void TestWebfetchFaults::failedMergeRemovesPieces()
 {
+    QFETCH(QString, broken);
+    QFETCH(QString, fault);
+    QFETCH(qint32, code);
+    QFETCH(QString, reason);
     const SampleSite::Page page = m_manifest.page(m_manifest.dashId);
     MediaProfile quality = profile(page.id, QStringLiteral("video-360"));
     quality.audioFormat = QStringLiteral("audio-aac");
-    // The audio half arrives as bytes that no decoder reads.
-    m_server.setResponse(page.format(QStringLiteral("audio-aac")).path, QByteArray(4000, 'x'), "audio/mp4");
+    // As the video site's pages do, this one tells its duration.
+    quality.duration = page.duration;
+    SubtitleSetting subtitles;
+    if (broken != QLatin1String("audio")) {
+        subtitles.mode = Kel::PreferredLanguageSubtitles;
+        subtitles.availableLanguages = page.subtitleLanguages();
+        subtitles.preferredLanguages = {broken};
+    }
+    const QString path =
+        broken == QLatin1String("audio") ? page.format(QStringLiteral("audio-aac")).path : page.subtitles.value(broken);
+    if (fault == QLatin1String("cut")) {
+        TestHttpServer::Fault cut;
+        cut.omitContentLength = true;
+        cut.closeAfterBytes = page.format(QStringLiteral("audio-aac")).size * 3 / 10;
+        m_server.setFault(path, cut);
+    } else {
+        // The start of an MP4 file: ffmpeg takes it for one, and fails.
+        QFile media(m_server.rootDir() + page.format(QStringLiteral("video-360")).path);
+        QVERIFY(media.open(QIODevice::ReadOnly));
+        m_server.setResponse(path, broken == QLatin1String("audio") ? QByteArray(4000, 'x') : media.read(64),
+                             "application/octet-stream");
+    }
 
     auto downloader = makeDownloader();
     DownloadRun run(downloader.get());
-    downloader->download(pageUrl(page.id), quality, SubtitleSetting(), m_dir->filePath(QStringLiteral("m.mp4")));
+    downloader->download(pageUrl(page.id), quality, subtitles, m_dir->filePath(QStringLiteral("m.mp4")));
     const bool done = run.wait();
-    m_server.removeResponse(page.format(QStringLiteral("audio-aac")).path);
+    m_server.removeResponse(path);
     QVERIFY2(done, qPrintable(run.describe()));
     QCOMPARE(run.startedCount(), 2);
-    QCOMPARE(run.errors(), QList<qint32>({-4}));
+    QCOMPARE(run.errors(), QList<qint32>({code}));
+    QVERIFY2(downloader->errorText().contains(reason), qPrintable(downloader->errorText()));
     QCOMPARE(run.finishedCount(), 0);
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
 }
@@ -366,6 +415,7 @@ void TestWebfetchFaults::missingFfmpeg()
         QVERIFY2(run.wait(), qPrintable(run.describe()));
     }
     QCOMPARE(run.errors(), QList<qint32>({-7}));
+    QVERIFY2(downloader->errorText().contains(QLatin1String("ffmpeg")), qPrintable(downloader->errorText()));
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
     QVERIFY(run.staysSilent(500));
 }
@@ -382,6 +432,81 @@ void TestWebfetchFaults::deletingRunningDownloaderLeavesNothing()
     QTRY_VERIFY_WITH_TIMEOUT(!run.progress().isEmpty(), 60000);
     downloader.reset();
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
+}
+
+void TestWebfetchFaults::bodyCutShortWithoutLength()
+{
+    // The tool cannot tell this transfer from a whole one; the check of the
+    // result can.
+    const SampleSite::Page page = m_manifest.page(m_manifest.singleId);
+    const SampleSite::Format format = page.formats.first();
+    TestHttpServer::Fault cut;
+    cut.omitContentLength = true;
+    cut.closeAfterBytes = format.size * 4 / 10;
+    m_server.setFault(format.path, cut);
+
+    const QString destination = m_dir->filePath(QStringLiteral("cut.mp4"));
+    auto downloader = makeDownloader();
+    DownloadRun run(downloader.get());
+    downloader->download(pageUrl(page.id), profile(page.id, format.formatId), SubtitleSetting(), destination);
+    QVERIFY2(run.wait(), qPrintable(run.describe()));
+    QCOMPARE(run.errors(), QList<qint32>({-9}));
+    QVERIFY2(downloader->errorText().contains(QLatin1String("incomplete")), qPrintable(downloader->errorText()));
+    QCOMPARE(run.finishedCount(), 0);
+    QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
+}
+
+void TestWebfetchFaults::foreignConfigurationHasNoEffect()
+{
+    // Configuration in the folder the program starts in, the user's own, and
+    // Python code on PYTHONPATH: each would leave a marker when read.
+    const QString markers = m_dir->filePath(QStringLiteral("markers"));
+    const QString start = m_dir->filePath(QStringLiteral("start"));
+    const QString config = m_dir->filePath(QStringLiteral("config"));
+    const QString python = m_dir->filePath(QStringLiteral("python"));
+    for (const QString &dir : {markers, start, config + QStringLiteral("/yt-dlp"), python})
+        QVERIFY(QDir().mkpath(dir));
+    auto write = [](const QString &file, const QString &text) {
+        QFile f(file);
+        return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) == text.toUtf8().size();
+    };
+    QVERIFY(write(start + QStringLiteral("/yt-dlp.conf"),
+                  QStringLiteral("--exec \"pre_process:touch %1/start\"\n").arg(markers)));
+    QVERIFY(write(config + QStringLiteral("/yt-dlp/config"),
+                  QStringLiteral("-f worst\n--exec \"pre_process:touch %1/user\"\n").arg(markers)));
+    QVERIFY(write(python + QStringLiteral("/sitecustomize.py"),
+                  QStringLiteral("open('%1/python', 'w').close()\n").arg(markers)));
+
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(start));
+    const EnvOverride xdg("XDG_CONFIG_HOME", config);
+    const EnvOverride home("HOME", config);
+    const EnvOverride pythonPath("PYTHONPATH", python);
+
+    const SampleSite::Page page = m_manifest.page(m_manifest.dashId);
+    std::unique_ptr<Kel::WebMediaInfoExtractor> extractor(
+        Kel::WebMediaDownloaderFactory::instance()->createExtractor(TestTools::ytZipPath(), QDir::tempPath()));
+    const WebMediaInfo info = extractor->getMediaInfo(pageUrl(page.id));
+    MediaProfile quality;
+    for (const MediaProfile &p : info.profiles) {
+        if (p.name == QLatin1String("video-720"))
+            quality = p;
+    }
+    quality.audioFormat = QStringLiteral("audio-aac");
+    const QString destination = m_dir->filePath(QStringLiteral("chosen.mp4"));
+    auto downloader = makeDownloader();
+    DownloadRun run(downloader.get());
+    downloader->download(pageUrl(page.id), quality, SubtitleSetting(), destination);
+    const bool done = run.wait();
+    QDir::setCurrent(previous);
+    QVERIFY2(done && run.errors().isEmpty(), qPrintable(run.describe() + downloader->errorText()));
+
+    QCOMPARE(DownloadRun::filesIn(markers), QStringList());
+    // The quality asked for, not the configuration's.
+    const TestTools::ProbeResult probe = TestTools::probeStreams(destination);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    QCOMPARE(probe.streamsOfType(QStringLiteral("video")).value(0).height, 720);
+    QVERIFY(probe.hasAudio());
 }
 
 void TestWebfetchFaults::toolCrashes()
@@ -434,6 +559,7 @@ void TestWebfetchFaults::missingInterpreter()
     }
     QVERIFY(run.staysSilent(300));
     QCOMPARE(run.errors(), QList<qint32>({-1}));
+    QVERIFY2(downloader->errorText().contains(QLatin1String("Python 3")), qPrintable(downloader->errorText()));
     QCOMPARE(run.finishedCount(), 0);
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList());
 }
@@ -452,6 +578,9 @@ void TestWebfetchFaults::emptyFormat()
 void TestWebfetchFaults::outputInAwkwardPieces()
 {
     const QString destination = m_dir->filePath(QStringLiteral("pieces.mp4"));
+    // Real media, as the result is checked.
+    const QString media = m_server.rootDir() + m_manifest.page(m_manifest.progressiveId).format("240p").path;
+    const EnvOverride payload("MARLIN_FAKE_TOOL_MEDIA", media);
     auto downloader = makeDownloader(fakeToolPath());
     DownloadRun run(downloader.get());
     downloader->download(QStringLiteral("http://127.0.0.1:9/watch?v=abc"), fakeProfile("split"), SubtitleSetting(),
@@ -461,7 +590,7 @@ void TestWebfetchFaults::outputInAwkwardPieces()
     QCOMPARE(run.finishedCount(), 1);
     // The line cut in two named the file; the estimate gave nothing.
     QCOMPARE(DownloadRun::filesIn(m_dir->path()), QStringList({"pieces.mp4"}));
-    QCOMPARE(QFileInfo(destination).size(), qint64(2048));
+    QCOMPARE(QFileInfo(destination).size(), QFileInfo(media).size());
     QCOMPARE(run.progress(), QList<Kel::Progress>({Kel::Progress(2048, 512, 1024), Kel::Progress(2048, 2048, 2048)}));
 }
 
@@ -471,6 +600,8 @@ void TestWebfetchFaults::commandLines()
     const QString folder = m_dir->filePath(QStringLiteral("100% sure"));
     QVERIFY(QDir().mkpath(folder));
     const EnvOverride recording("MARLIN_FAKE_TOOL_RECORD", record);
+    const EnvOverride payload("MARLIN_FAKE_TOOL_MEDIA",
+                              m_server.rootDir() + m_manifest.page(m_manifest.progressiveId).format("240p").path);
 
     SubtitleSetting subtitles;
     subtitles.mode = Kel::PreferredLanguageSubtitles;
@@ -485,7 +616,12 @@ void TestWebfetchFaults::commandLines()
 
     const QList<QJsonObject> runs = recordedRuns(record);
     QCOMPARE(runs.size(), 2);
-    const QStringList main = argumentsOf(runs.at(0));
+    // Isolated, and no configuration file before anything else.
+    for (const QJsonObject &r : runs) {
+        QVERIFY(r.value(QStringLiteral("isolated")).toBool());
+        QCOMPARE(argumentsOf(r).value(0), QStringLiteral("--ignore-config"));
+    }
+    const QStringList main = argumentsOf(runs.at(0)).mid(1);
     QCOMPARE(main.mid(0, 5), QStringList({"-f", "-ff", "--write-subs", "--sub-langs", "de"}));
     QCOMPARE(main.at(5), QStringLiteral("-o"));
     const QString outputTemplate = main.at(6);
@@ -499,7 +635,7 @@ void TestWebfetchFaults::commandLines()
 
     // Automatic subtitles for the language the page does not offer, into the
     // same names.
-    QCOMPARE(argumentsOf(runs.at(1)),
+    QCOMPARE(argumentsOf(runs.at(1)).mid(1),
              QStringList({"--write-auto-subs", "--sub-langs", "fr", "--skip-download", "-o", outputTemplate, "--",
                           "http://127.0.0.1:9/watch?v=abc"}));
 }
@@ -524,19 +660,24 @@ void TestWebfetchFaults::zippedToolMode()
     downloader->download(QStringLiteral("http://127.0.0.1:9/v"), quality, SubtitleSetting(),
                          folder + QStringLiteral("/out.mp4"));
     QVERIFY2(run.wait(), qPrintable(run.describe()));
-    // The fake pieces are no media: the merge fails, and takes them along.
-    QCOMPARE(run.errors(), QList<qint32>({-4}));
+    // The fake pieces are no media: they are found broken before a merge,
+    // and removed.
+    QCOMPARE(run.errors(), QList<qint32>({-9}));
     QCOMPARE(DownloadRun::filesIn(folder), QStringList());
 
+    // Every run starts in the same folder of the user's own, not in the one
+    // the program was started from.
     const QList<QJsonObject> runs = recordedRuns(record);
     QCOMPARE(runs.size(), 2);
-    const QString interpreterDir = QFileInfo(TestTools::pythonPath()).absolutePath();
-    for (const QJsonObject &r : runs) {
-        QCOMPARE(QFileInfo(r.value(QStringLiteral("cwd")).toString()).canonicalFilePath(),
-                 QFileInfo(interpreterDir).canonicalFilePath());
-    }
-    const QStringList video = argumentsOf(runs.at(0));
-    const QStringList audio = argumentsOf(runs.at(1));
+    const QFileInfo workDir(runs.at(0).value(QStringLiteral("cwd")).toString());
+    QCOMPARE(runs.at(1).value(QStringLiteral("cwd")).toString(), workDir.filePath());
+    QVERIFY(workDir.canonicalFilePath() != QFileInfo(QDir::currentPath()).canonicalFilePath());
+    QVERIFY(workDir.isDir() && !workDir.isSymLink());
+    QCOMPARE(workDir.ownerId(), ::getuid());
+    QCOMPARE(workDir.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList video = argumentsOf(runs.at(0)).mid(1);
+    const QStringList audio = argumentsOf(runs.at(1)).mid(1);
     QCOMPARE(video.mid(0, 3), QStringList({"-f", "video", "--no-check-certificate"}));
     QCOMPARE(audio.mid(0, 3), QStringList({"-f", "audio", "--no-check-certificate"}));
     // Each run has names of its own.

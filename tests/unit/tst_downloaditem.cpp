@@ -83,6 +83,7 @@ private slots:
     void downloadErrorFailsWith1000();
     void progressTeachesTheSize();
     void sizeAnswerUpdatesTheChosenQuality();
+    void mergedSizeCountsEachStreamOnce();
     void finishReleasesTheName();
     void exportOnlyForMp4_data();
     void exportOnlyForMp4();
@@ -380,6 +381,34 @@ void TestDownloadItem::sizeAnswerUpdatesTheChosenQuality()
     // Another page's answer changes nothing.
     item->receiveMediaSize(QStringLiteral("http://elsewhere"), qualityUrl, 1);
     QCOMPARE(item->getFileSize(), qint64(4242));
+    item->cancel();
+}
+
+void TestDownloadItem::mergedSizeCountsEachStreamOnce()
+{
+    WebMediaInfo info = pageInfo(QStringLiteral("mergedsize1"), QStringLiteral("Merged"));
+    MediaProfile video = quality(QStringLiteral("mergedsize1"), QStringLiteral("137"), QStringLiteral("MP4"), 1080);
+    video.dash = true;
+    MediaProfile audio = quality(QStringLiteral("mergedsize1"), QStringLiteral("140"), QStringLiteral("M4A"), 0, 300);
+    audio.type = Kel::Audio;
+    audio.dash = true;
+    audio.resolution = QSize(-1, -1);
+    audio.qualityLabel = QStringLiteral("128K");
+    info.profiles += {video, audio};
+    auto item = startedItem(info);
+    const MediaProfile chosen = item->getDownloadParameters().getDownloadQuality();
+    QCOMPARE(chosen.name, QStringLiteral("137"));
+    QCOMPARE(chosen.audioFormat, QStringLiteral("140"));
+    QSignalSpy sizes(manager(), &DownloadManager::mediaSizeReady);
+
+    // The first total already estimates both streams: it is the download's
+    // size, not the video's.
+    item->onDownloadProgress(1200, 10, 5);
+    QCOMPARE(item->getFileSize(), qint64(1200));
+    QCOMPARE(sizes.count(), 0);
+    // The video's real size still counts, and the audio once.
+    manager()->receiveMediaSize(video.url, 1000);
+    QCOMPARE(item->getFileSize(), qint64(1300));
     item->cancel();
 }
 

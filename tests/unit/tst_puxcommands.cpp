@@ -233,10 +233,11 @@ void TestPuxCommands::extractorCommand()
     const PuxCommand command = PuxExtractor::initPuxExtractorCommand(QStringLiteral("/opt/app/yt.zip"), url);
     const QString interpreter = PuxRuntime::interpreterPath();
     QCOMPARE(command.program(), interpreter);
-    QCOMPARE(command.arguments(), QStringList({"/opt/app/yt.zip", "--dump-json", "--no-check-certificate", "--",
-                                               "https://site/watch?v=abc"}));
-    QCOMPARE(command.text(), QStringLiteral("\"%1\" \"/opt/app/yt.zip\" --dump-json --no-check-certificate -- "
-                                            "https://site/watch?v=abc")
+    // The interpreter isolated, and no configuration file read by the tool.
+    QCOMPARE(command.arguments(), QStringList({"-I", "/opt/app/yt.zip", "--ignore-config", "--dump-json",
+                                               "--no-check-certificate", "--", "https://site/watch?v=abc"}));
+    QCOMPARE(command.text(), QStringLiteral("\"%1\" -I \"/opt/app/yt.zip\" --ignore-config --dump-json "
+                                            "--no-check-certificate -- https://site/watch?v=abc")
                                  .arg(interpreter));
 }
 
@@ -245,7 +246,8 @@ void TestPuxCommands::extractorCommandWithoutZip()
     const PuxCommand command = PuxExtractor::initPuxExtractorCommand(QStringLiteral("/opt/app/tool.py"),
                                                                       QStringLiteral("--exec=rm -rf x"));
     QVERIFY(!command.arguments().contains(QStringLiteral("--no-check-certificate")));
-    QCOMPARE(command.arguments(), QStringList({"/opt/app/tool.py", "--dump-json", "--", "--exec=rm -rf x"}));
+    QCOMPARE(command.arguments(),
+             QStringList({"-I", "/opt/app/tool.py", "--ignore-config", "--dump-json", "--", "--exec=rm -rf x"}));
 }
 
 void TestPuxCommands::subtitleOptions_data()

@@ -1,7 +1,7 @@
 // What the extractor tool prints while it downloads: destination and
 // progress lines, cut into lines across reads, and the progress of a whole
 // download made of one or two runs.
-#include "webfetch/puxlinebuffer.h"
+#include "shared/linebuffer.h"
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxprogresstracker.h"
 
@@ -10,7 +10,7 @@
 #include <QtTest/QtTest>
 
 using Kel::Progress;
-using Kel::PuxLineBuffer;
+using Kel::LineBuffer;
 using Kel::PuxOutputParser;
 using Kel::PuxProgressTracker;
 using Line = Kel::PuxOutputParser::DownloadLine;
@@ -31,7 +31,7 @@ struct Summary
 Summary feed(const QByteArray &text, int pieceSize)
 {
     Summary summary;
-    PuxLineBuffer buffer;
+    LineBuffer buffer;
     auto take = [&summary](const QStringList &lines) {
         for (const QString &line : lines) {
             // The fixtures' own notes, not the tool's output.
@@ -137,7 +137,7 @@ void TestPuxDownloadOutput::downloadLine()
 
 void TestPuxDownloadOutput::lineSplitAcrossReads()
 {
-    PuxLineBuffer buffer;
+    LineBuffer buffer;
     QVERIFY(buffer.append("[download] Destination: /tmp/long fol").isEmpty());
     QVERIFY(buffer.append("der/{abc}PUXTMP_").isEmpty());
     const QStringList lines = buffer.append(".mp4\n[download]   1.0% of");
@@ -153,7 +153,7 @@ void TestPuxDownloadOutput::lineSplitAcrossReads()
 
 void TestPuxDownloadOutput::carriageReturnsEndLines()
 {
-    PuxLineBuffer buffer;
+    LineBuffer buffer;
     const QStringList lines = buffer.append("\r[download]  10.0% of 1.00MiB at 1.00KiB/s ETA 00:10"
                                             "\r[download]  20.0% of 1.00MiB at 1.00KiB/s ETA 00:09\r\n"
                                             "[download] Destination: /v/a.mp4\r\n");
@@ -165,7 +165,7 @@ void TestPuxDownloadOutput::carriageReturnsEndLines()
 
 void TestPuxDownloadOutput::flushGivesTheUnfinishedLine()
 {
-    PuxLineBuffer buffer;
+    LineBuffer buffer;
     QVERIFY(buffer.append("[download] /v/a.mp4 has already been downloaded").isEmpty());
     const QStringList last = buffer.flush();
     QCOMPARE(last.size(), 1);

@@ -6,10 +6,10 @@
 namespace Kel {
 
 // Cuts a child process's output into lines. A line ends at a line feed or
-// at a carriage return (the tool redraws its progress line with carriage
-// returns); an unfinished line waits for the next chunk, so a line split
-// across reads is seen whole.
-class PuxLineBuffer
+// at a carriage return (progress lines are redrawn with carriage returns);
+// an unfinished line waits for the next chunk, so a line split across reads
+// is seen whole.
+class LineBuffer
 {
 public:
     // The complete lines of what has arrived so far, empty ones left out.

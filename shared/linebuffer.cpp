@@ -1,10 +1,10 @@
-#include "webfetch/puxlinebuffer.h"
+#include "shared/linebuffer.h"
 
 #include <QString>
 
 namespace Kel {
 
-QStringList PuxLineBuffer::append(const QByteArray &chunk)
+QStringList LineBuffer::append(const QByteArray &chunk)
 {
     m_pending += chunk;
     QStringList lines;
@@ -21,7 +21,7 @@ QStringList PuxLineBuffer::append(const QByteArray &chunk)
     return lines;
 }
 
-QStringList PuxLineBuffer::flush()
+QStringList LineBuffer::flush()
 {
     QStringList lines;
     if (!m_pending.isEmpty())
