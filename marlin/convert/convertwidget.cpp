@@ -106,7 +106,8 @@ ConvertWidget::ConvertWidget(QWidget *parent)
     ui->emptyImageLabel->setIconName(QStringLiteral("guide-convert"));
     ui->emptyImageLabel->setIconSize(48);
     ui->emptyHintLabel->setMinimumWidth(340);
-    ui->emptyAddBtn->setProperty("primary", true);
+    ui->emptyAddBtn->setProperty("primary", QStringLiteral("true"));
+    KelSkin::repolish(ui->emptyAddBtn);
     ui->emptyAddBtn->setAutoDefault(false);
 
     sortModel->setSourceModel(model);

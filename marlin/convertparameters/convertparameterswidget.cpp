@@ -61,13 +61,15 @@ ConvertParametersWidget::ConvertParametersWidget(QWidget *parent)
     , ui(new Ui::ConvertParametersWidgetUi)
 {
     ui->setupUi(this);
-    setObjectName(QStringLiteral("convertParametersWidget"));
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);
-    for (QLabel *section : {ui->videoSectionLabel, ui->audioSectionLabel})
+    for (QLabel *section : {ui->videoSectionLabel, ui->audioSectionLabel}) {
         section->setProperty("section", QStringLiteral("true"));
+        KelSkin::repolish(section);
+    }
     for (QLabel *unit : {ui->videoBitRateUnitLabel, ui->audioBitRateUnitLabel, ui->sampleRateUnitLabel}) {
         unit->setProperty("dim", QStringLiteral("true"));
+        KelSkin::repolish(unit);
         unit->setMinimumWidth(36);
     }
 
@@ -275,7 +277,8 @@ void ConvertParametersWidget::updateVideoRows()
                             static_cast<QWidget *>(ui->videoBitRate), static_cast<QWidget *>(ui->videoCodecLabel),
                             static_cast<QWidget *>(ui->videoResolutionLabel),
                             static_cast<QWidget *>(ui->videoBitRateLabel),
-                            static_cast<QWidget *>(ui->videoBitRateUnitLabel)})
+                            static_cast<QWidget *>(ui->videoBitRateUnitLabel),
+                            static_cast<QWidget *>(ui->videoSectionLabel)})
         widget->setEnabled(video);
 }
 
