@@ -1,6 +1,8 @@
 #include "marlin/mainwindow/mainwindow.h"
 
+#include "marlin/download/downloadwidget.h"
 #include "marlin/mainwindow/mainwindowutils.h"
+#include "marlin/quality/downloadparametersdialog.h"
 
 #include "kelframe/kelapplication.h"
 #include "kelframe/kelfolders.h"
@@ -21,7 +23,10 @@
 #include "widgetkit/balloonmessage.h"
 #include "widgetkit/balloonmessagedialog.h"
 #include "widgetkit/navigatorbuttonwidget.h"
+#include "widgetkit/listtableview.h"
+#include "widgetkit/listthumbview.h"
 #include "widgetkit/nofocusrectstyle.h"
+#include "widgetkit/popupdialog.h"
 #include "widgetkit/urllineedit.h"
 
 #include <QAbstractButton>
@@ -46,6 +51,8 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 namespace Tarn {
 
 namespace {
@@ -54,7 +61,7 @@ namespace {
 const char *const PageKey = "mainwindow/page";
 
 constexpr int UrlBarHeight = 80;
-constexpr int NavigatorWidth = 150;
+constexpr int NavigatorWidth = 184;
 constexpr int NavigatorButtonHeight = 45;
 constexpr int ControlHeight = 36;
 // Where a balloon sits: inside the window's bottom-right corner.
@@ -106,6 +113,10 @@ void MainWindow::buildUi()
     m_contentArea->setObjectName(QStringLiteral("contentAreaWidget"));
     bodyLayout->addWidget(m_contentArea, 1);
     setContent(body);
+
+    m_downloadWidget = new DownloadWidget;
+    m_downloadWidget->setObjectName(QStringLiteral("downloadWidget"));
+    setPage(m_downloadListBtn, m_downloadWidget);
 
     m_balloon = new BalloonMessageDialog(this);
     m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
@@ -240,6 +251,9 @@ void MainWindow::connectSignals()
     connect(m_urlLineEdit, &QLineEdit::textEdited, this, &MainWindow::onUrlTextChanged, Qt::QueuedConnection);
     connect(m_facebookBtn, &QToolButton::clicked, this, &MainWindow::onShareButtonClicked);
     connect(m_twitterBtn, &QToolButton::clicked, this, &MainWindow::onShareButtonClicked);
+    connect(m_downloadWidget, &DownloadWidget::downloadOtherFormat, this,
+            qOverload<const QString &>(&MainWindow::onAdvancedDownload));
+    connect(m_downloadWidget, &DownloadWidget::listSizeChanged, this, &MainWindow::onDownloadListSizeChanged);
 }
 
 bool MainWindow::initialize()
@@ -251,8 +265,10 @@ bool MainWindow::initialize()
     QTimer::singleShot(0, this, &MainWindow::startCore);
     // After the skin's style sheet is in place, so that the sheet still
     // styles them on top of this style.
-    for (QPushButton *button : {m_downloadBtn, m_advancedBtn})
-        button->setStyle(NoFocusRectStyle::sharedInstance());
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_downloadBtn, m_advancedBtn,
+                                                            m_downloadWidget->getTableView(),
+                                                            m_downloadWidget->getThumbView()})
+        widget->setStyle(NoFocusRectStyle::sharedInstance());
 
     const QString stored = KelPref::instance()->value(QLatin1String(PageKey)).toString();
     for (NavigatorButtonWidget *button : qAsConst(m_navigator)) {
@@ -391,7 +407,7 @@ bool MainWindow::isValidUrl(const QString &text, bool balloons)
 
 bool MainWindow::isNewUrl(const QString &text) const
 {
-    return isValidUrl(text, false);
+    return isValidUrl(text, false) && !m_downloadWidget->hasUrl(DownloadManager::makeupDownloadableUrl(text));
 }
 
 void MainWindow::onQuickDownload()
@@ -399,6 +415,17 @@ void MainWindow::onQuickDownload()
     const QString text = m_urlLineEdit->text().trimmed();
     if (!isValidUrl(text, true))
         return;
+    startCore();
+    const QString url = DownloadManager::makeupDownloadableUrl(text);
+    if (!m_downloadWidget->canAddDownload(url, DownloadItem::getDefaultQuality(url)))
+        return;
+    m_urlLineEdit->clear();
+    m_downloadWidget->onDownload(url);
+}
+
+DownloadParametersDialog *MainWindow::downloadParametersDialog() const
+{
+    return m_parametersDialog;
 }
 
 void MainWindow::onAdvancedDownload()
@@ -408,14 +435,35 @@ void MainWindow::onAdvancedDownload()
 
 void MainWindow::onAdvancedDownload(const QString &url)
 {
-    if (!isValidUrl(url, true))
+    const QString text = url.trimmed();
+    if (!isValidUrl(text, true))
         return;
+    startCore();
+    // One quality choice at a time.
+    if (m_parametersDialog)
+        m_parametersDialog->reject();
+    auto *dialog = new DownloadParametersDialog(DownloadManager::makeupDownloadableUrl(text), this);
+    m_parametersDialog = dialog;
+    connect(dialog, &DownloadParametersDialog::download, this, &MainWindow::onParameterDownload);
+    connect(this, &MainWindow::retranslating, dialog, &DownloadParametersDialog::retranslate);
+    connect(this, &MainWindow::hideDownloadParametersDialog, dialog, &DownloadParametersDialog::reject);
+    const QPoint anchor = m_advancedBtn->mapToGlobal(QPoint(m_advancedBtn->width(), m_advancedBtn->height()));
+    dialog->setPosInfo(anchor, 0, PopupDialog::TopRight);
+    dialog->setPopupDirection(PopupDialog::InPlace);
+    dialog->show();
+    dialog->setFocus(Qt::PopupFocusReason);
 }
 
 void MainWindow::onParameterDownload(const DownloadParameters &param)
 {
     if (!param.isValid())
         return;
+    startCore();
+    const QString url = param.getUrl();
+    if (!m_downloadWidget->canAddDownload(url, param.getDownloadQuality()))
+        return;
+    m_urlLineEdit->clear();
+    m_downloadWidget->onDownload(url, param);
 }
 
 void MainWindow::onUrlTextChanged(const QString &text)
@@ -649,7 +697,9 @@ void MainWindow::setLanguageProperty()
         if (widget->property("language").toString() == language)
             continue;
         widget->setProperty("language", language);
-        KelSkin::repolish(widget);
+        // A widget not styled yet takes the property when it first is.
+        if (widget->testAttribute(Qt::WA_WState_Polished))
+            KelSkin::repolish(widget);
     }
 }
 

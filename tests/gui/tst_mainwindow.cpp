@@ -7,9 +7,15 @@
 #include "kelframe/kelskin.h"
 #include "marlin/mainwindow/mainwindow.h"
 #include "marlin/mainwindow/mainwindowutils.h"
+#include "marlin/download/downloadwidget.h"
+#include "marlin/quality/downloadparametersdialog.h"
 #include "tarncore/download/appcontext.h"
+#include "tarncore/download/datamanager.h"
+#include "tarncore/download/downloaditem.h"
+#include "tarncore/download/downloadlist.h"
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/videosite.h"
+#include "tarncore/settings/settingsmanager.h"
 #include "widgetkit/balloonmessage.h"
 #include "widgetkit/balloonmessagedialog.h"
 #include "widgetkit/navigatorbuttonwidget.h"
@@ -17,6 +23,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -88,9 +95,11 @@ private slots:
     void balloonWhileInactiveIsDropped();
     void typingPrefetchesOnce();
     void execDimsAndCentres();
-    void closingWithNothingInProgressAsksNothing();
+    void qualityPopupHangsUnderItsButtonAndYieldsToBoxes();
     void gallery_data();
     void gallery();
+    // Last: closing the window ends the core's pools for the process.
+    void enterDownloadsAndClosingAsksWhileItRuns();
 
 private:
     QString pageAddress(const QString &id) const;
@@ -106,6 +115,7 @@ void MainWindowTest::initTestCase()
     MARLIN_REQUIRE_YTZIP();
     QVERIFY(m_root.isValid());
     GuiTest::isolate(m_root);
+    AppContext::instance()->getSettingsManager()->setDownloadDestDir(m_root.filePath(QStringLiteral("videos")));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Marlin"));
     AppContext::setAppDirOverride(TestTools::appDir());
     QString error;
@@ -263,15 +273,6 @@ void MainWindowTest::execDimsAndCentres()
     QVERIFY(!m_window->isDarkShadowShown());
 }
 
-void MainWindowTest::closingWithNothingInProgressAsksNothing()
-{
-    BoxAnswerer answerer(QDialogButtonBox::No);
-    QVERIFY(m_window->close());
-    QCoreApplication::processEvents();
-    QCOMPARE(answerer.count(), 0);
-    QVERIFY(!m_window->isVisible());
-}
-
 void MainWindowTest::gallery_data()
 {
     QTest::addColumn<QString>("skin");
@@ -294,6 +295,63 @@ void MainWindowTest::gallery()
                               QStringLiteral("address"), skin));
     QVERIFY(GuiTest::saveShot(m_window->balloonDialog(), QStringLiteral("window"), QStringLiteral("balloon"),
                               QString(), skin));
+}
+
+void MainWindowTest::enterDownloadsAndClosingAsksWhileItRuns()
+{
+    Tarn::DownloadList *list = AppContext::instance()->getDataManager()->getDownloadList();
+    QCOMPARE(list->count(), 0);
+    // Slow enough to be still running when the window is asked to close.
+    m_server.setBandwidthLimit(32 * 1024);
+    Tarn::UrlLineEdit *entry = m_window->urlLineEdit();
+    entry->setFocus();
+    QTest::keyClicks(entry, pageAddress(SampleSite::dashId()));
+    QTest::keyClick(entry, Qt::Key_Return);
+    QCOMPARE(list->count(), 1);
+    QVERIFY(entry->text().isEmpty());
+    QCOMPARE(m_window->downloadListButton()->additionalText(), QStringLiteral("1"));
+    Tarn::DownloadItem *item = list->item(0);
+    QVERIFY(item->isWorking());
+
+    {
+        BoxAnswerer no(QDialogButtonBox::No);
+        QVERIFY(!m_window->close());
+        QCOMPARE(no.count(), 1);
+        QVERIFY(no.texts().at(0).contains(QStringLiteral("Are you sure to exit?")));
+    }
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(list->count(), 1);
+    QVERIFY(!m_window->isDarkShadowShown());
+
+    m_server.setBandwidthLimit(0);
+    QTRY_COMPARE_WITH_TIMEOUT(item->getStatus(), Tarn::DownloadItem::Finished, 180000);
+    QVERIFY(QFileInfo(item->getDestFile()).size() > 0);
+
+    // Finished work is no reason to ask; closing clears the core.
+    BoxAnswerer none(QDialogButtonBox::No);
+    QVERIFY(m_window->close());
+    QCOMPARE(none.count(), 0);
+    QCOMPARE(list->count(), 0);
+}
+
+void MainWindowTest::qualityPopupHangsUnderItsButtonAndYieldsToBoxes()
+{
+    m_window->urlLineEdit()->setText(pageAddress(SampleSite::progressiveId()));
+    QTest::mouseClick(m_window->advancedButton(), Qt::LeftButton);
+    QPointer<Tarn::DownloadParametersDialog> popup = m_window->downloadParametersDialog();
+    QVERIFY(popup);
+    QTRY_VERIFY(popup->popupState() == Tarn::PopupDialog::Opened);
+    const QPoint corner = m_window->advancedButton()->mapToGlobal(
+        QPoint(m_window->advancedButton()->width(), m_window->advancedButton()->height()));
+    QCOMPARE(popup->mapToGlobal(QPoint(popup->width(), 0)), corner);
+
+    // A box over the window closes the pop-up first.
+    QTimer::singleShot(100, qApp, [] {
+        if (auto *box = qobject_cast<KelMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    MainWindowUtils::alert(QStringLiteral("Getting media information failed: x"));
+    QTRY_VERIFY(!popup);
 }
 
 QTEST_MAIN(MainWindowTest)
