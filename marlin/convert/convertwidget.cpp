@@ -320,6 +320,11 @@ void ConvertWidget::retranslate()
     actRowOpenFolder->setToolTip(tr("Open Destination Folder"));
     actRowRemove->setText(tr("Remove"));
     actRowRemove->setToolTip(tr("Remove"));
+    // Headings and status words are the model's: the views show them anew.
+    model->headerDataChanged(Qt::Horizontal, 0, ConvertListModel::ColumnCount - 1);
+    if (model->rowCount() > 0)
+        emit model->dataChanged(model->index(0, 0),
+                                model->index(model->rowCount() - 1, ConvertListModel::ColumnCount - 1));
     ui->listModeBtn->setToolTip(tr("Details"));
     ui->thumbModeBtn->setToolTip(tr("Thumbnails"));
     ui->listModeBtn->setAccessibleName(tr("Details"));

@@ -479,6 +479,11 @@ void ConvertPageTest::outOfRangeBitRateKeepsDialogOpen()
     QCOMPARE(stored.vBitRate, 1800000);
     QCOMPARE(stored.resolution, QSize(1280, 720));
     QVERIFY(!stored.autoBitRate);
+    // The typed rate comes back with the dialog.
+    ConvertParametersDialog again(&m_host);
+    QVERIFY(again.isCustomPageShown());
+    QCOMPARE(again.customWidget()->videoBitRateBox()->currentText(), QStringLiteral("1800"));
+    QCOMPARE(again.getProfile().vBitRate, 1800000);
 }
 
 void ConvertPageTest::checkBoxSwitchesMode()
