@@ -62,7 +62,7 @@ namespace {
 const char *const PageKey = "mainwindow/page";
 
 constexpr int UrlBarHeight = 80;
-constexpr int NavigatorWidth = 184;
+constexpr int NavigatorWidth = 176;
 constexpr int NavigatorButtonHeight = 45;
 constexpr int ControlHeight = 36;
 // Where a balloon sits: inside the window's bottom-right corner.
@@ -147,6 +147,7 @@ QWidget *MainWindow::buildUrlBar()
     // The program's mark above the navigator; the entry starts where the
     // pages start.
     auto *brand = new QWidget(m_urlDownloadWidget);
+    m_brandWidget = brand;
     brand->setObjectName(QStringLiteral("brandWidget"));
     brand->setFixedWidth(NavigatorWidth);
     auto *brandLayout = new QHBoxLayout(brand);
@@ -688,8 +689,33 @@ void MainWindow::retranslate()
     m_settingsBtn->setText(tr("Settings"));
     m_urlLineEdit->setPlaceholderText(tr("Paste URL here"));
     m_urlLineEdit->setAccessibleName(tr("Video page address"));
+    fitNavigator();
     setLanguageProperty();
+    // Texts of another length: the bar lays its buttons out again.
+    m_downloadBtn->parentWidget()->layout()->invalidate();
+    m_urlDownloadWidget->layout()->invalidate();
     emit retranslating();
+}
+
+// The navigator is as wide as its longest name needs, with room for a
+// three-digit counter beside it, and never narrower than its usual width;
+// the program's mark above it follows, so that the address bar stays in line
+// with the pages.
+void MainWindow::fitNavigator()
+{
+    QFont bold = m_downloadListBtn->font();
+    bold.setWeight(QFont::DemiBold);
+    const QFontMetrics names(bold);
+    int widest = 0;
+    for (NavigatorButtonWidget *button : qAsConst(m_navigator))
+        widest = qMax(widest, names.horizontalAdvance(button->text()));
+    // The column's margins (8 + 8), the button's (12 + 10), the icon (16)
+    // and the spaces between icon, name and counter (10 + 10); the counter
+    // pads its number by 7 on each side.
+    const int counter = QFontMetrics(m_downloadListBtn->font()).horizontalAdvance(QStringLiteral("999")) + 14;
+    const int width = qMax(NavigatorWidth, 8 + 12 + 16 + 10 + widest + 10 + counter + 10 + 8);
+    m_leftWidget->setFixedWidth(width);
+    m_brandWidget->setFixedWidth(width);
 }
 
 // Style-sheet rules may depend on the language (a longer word needs a

@@ -135,9 +135,11 @@ private:
     bool dropsAddress(const QMimeData *mime, QString *address) const;
     void shutDown();
     void setLanguageProperty();
+    void fitNavigator();
     void updateShareButtons();
 
     QWidget *m_urlDownloadWidget = nullptr;
+    QWidget *m_brandWidget = nullptr;
     QLabel *m_brandLabel = nullptr;
     UrlLineEdit *m_urlLineEdit = nullptr;
     QPushButton *m_downloadBtn = nullptr;

@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -276,16 +277,28 @@ void MainWindowTest::execDimsAndCentres()
 void MainWindowTest::gallery_data()
 {
     QTest::addColumn<QString>("skin");
-    QTest::newRow("light") << QStringLiteral("light");
-    QTest::newRow("dark") << QStringLiteral("dark");
+    QTest::addColumn<QString>("language");
+    QTest::newRow("light") << QStringLiteral("light") << QString();
+    QTest::newRow("dark") << QStringLiteral("dark") << QString();
+    // The longest words of the translations must fit too.
+    QTest::newRow("light, German") << QStringLiteral("light") << QStringLiteral("de");
 }
 
 // The window in each skin, for a person to look at.
 void MainWindowTest::gallery()
 {
     QFETCH(QString, skin);
+    QFETCH(QString, language);
     QVERIFY(KelSkin::applySkin(skin));
+    QTranslator translator;
+    if (!language.isEmpty()) {
+        QVERIFY(translator.load(QStringLiteral("marlin_") + language, TestTools::appDir() + QStringLiteral("/translations")));
+        QCoreApplication::installTranslator(&translator);
+        QTRY_COMPARE(m_window->downloadButton()->text(), QStringLiteral("HERUNTERLADEN"));
+        skin += QLatin1Char('-') + language;
+    }
     m_window->resize(1040, 680);
+    QCoreApplication::processEvents();
     QVERIFY(GuiTest::saveShot(m_window.get(), QStringLiteral("window"), QStringLiteral("mainwindow"),
                               QStringLiteral("empty"), skin));
     m_window->urlLineEdit()->setText(pageAddress(SampleSite::progressiveId()));
@@ -295,6 +308,16 @@ void MainWindowTest::gallery()
                               QStringLiteral("address"), skin));
     QVERIFY(GuiTest::saveShot(m_window->balloonDialog(), QStringLiteral("window"), QStringLiteral("balloon"),
                               QString(), skin));
+
+    QTest::mouseClick(m_window->advancedButton(), Qt::LeftButton);
+    QPointer<Tarn::DownloadParametersDialog> popup = m_window->downloadParametersDialog();
+    QVERIFY(popup);
+    QTRY_COMPARE_WITH_TIMEOUT(popup->getState(), Tarn::DownloadParametersDialog::Received, 60000);
+    QTest::qWait(Tarn::PopupDialog::OPEN_DURATION + 100);
+    QVERIFY(GuiTest::saveShot(m_window.get(), QStringLiteral("window"), QStringLiteral("mainwindow"),
+                              QStringLiteral("quality"), skin));
+    popup->reject();
+    QTRY_VERIFY(!popup);
 }
 
 void MainWindowTest::enterDownloadsAndClosingAsksWhileItRuns()
