@@ -18,6 +18,7 @@
 #include "widgetkit/navigatorbuttonwidget.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QStackedWidget>
@@ -94,6 +95,7 @@ void ConvertGallery::initTestCase()
     GuiTest::isolate(m_root);
     AppContext::setAppDirOverride(TestTools::appDir());
     QCursor::setPos(-500, -500);
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Marlin"));
     QVERIFY(AppContext::instance()->init());
     settings()->setConvertDestDir(m_root.filePath(QStringLiteral("converted")));
 }
@@ -231,9 +233,9 @@ void ConvertGallery::window()
     QVERIFY(KelSkin::applySkin(skin));
     AppContext::instance()->getDataManager()->clearAllConvertItems();
     MainWindow window;
-    window.resize(1040, 680);
     window.show(true);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(1040, 680);
     window.onShowConvertList();
     QCOMPARE(window.contentAreaWidget()->currentWidget(), window.convertWidget());
     settle(&window);
@@ -244,6 +246,17 @@ void ConvertGallery::window()
     settle(&window);
     QVERIFY(GuiTest::saveShot(&window, QStringLiteral("convert"), QStringLiteral("window"), QStringLiteral("table"),
                               skin));
+    // Narrowed, the columns beside the file name give way; the status stays.
+    window.resize(860, 600);
+    settle(&window);
+    ListTableView *table = window.convertWidget()->getTableView();
+    QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
+    QVERIFY(GuiTest::saveShot(&window, QStringLiteral("convert"), QStringLiteral("window"), QStringLiteral("narrow"),
+                              skin));
+    window.resize(1040, 680);
+    settle(&window);
+    QCOMPARE(table->columnWidth(ConvertListModel::FormatColumn),
+             ConvertListModel::columnWidth(ConvertListModel::FormatColumn));
     AppContext::instance()->getDataManager()->clearAllConvertItems();
 }
 
