@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -100,6 +101,8 @@ private slots:
     void currentNavigatorButtonStaysChecked();
     void balloonWhileInactiveIsDropped();
     void typingPrefetchesOnce();
+    void addressFromOutsideIsFetched_data();
+    void addressFromOutsideIsFetched();
     void execDimsAndCentres();
     void qualityPopupHangsUnderItsButtonAndYieldsToBoxes();
     void gallery_data();
@@ -257,6 +260,60 @@ void MainWindowTest::typingPrefetchesOnce()
     QVERIFY(answers.at(0).at(0).value<Kel::WebMediaInfo>().isValid());
     QTest::qWait(200);
     QCOMPARE(answers.count(), 1);
+}
+
+void MainWindowTest::addressFromOutsideIsFetched_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("clipboard") << QStringLiteral("clipboard") << SampleSite::dashId();
+    QTest::newRow("dropped link") << QStringLiteral("drop") << QStringLiteral("unicode0001");
+    QTest::newRow("later start") << QStringLiteral("later start") << QStringLiteral("longvideo01");
+}
+
+// An address copied elsewhere, dropped on the window or handed over by a
+// later start lands in the entry and its media information is fetched.
+void MainWindowTest::addressFromOutsideIsFetched()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, page);
+    const QString address = pageAddress(page);
+    const QString canonical = DownloadManager::makeupDownloadableUrl(address);
+    QSignalSpy answers(manager(), &DownloadManager::mediaInfoReady);
+    if (source == QLatin1String("clipboard")) {
+        QWidget other;
+        other.show();
+        activate(&other);
+        QGuiApplication::clipboard()->setText(address + QStringLiteral("  "));
+        activate(m_window.get());
+    } else if (source == QLatin1String("drop")) {
+        QMimeData mime;
+        mime.setUrls({QUrl(address)});
+        QWidget *target = m_window->contentAreaWidget();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+    } else {
+        m_window->openUrl(address);
+    }
+    QCOMPARE(m_window->urlLineEdit()->text(), address);
+    QVERIFY(m_window->urlLineEdit()->hasFocus());
+    QTRY_VERIFY_WITH_TIMEOUT(!answers.isEmpty(), 60000);
+    QCOMPARE(answers.at(0).at(0).value<Kel::WebMediaInfo>().url, canonical);
+
+    // Coming back to the window with the same clipboard fetches nothing more.
+    if (source == QLatin1String("clipboard")) {
+        QWidget other;
+        other.show();
+        activate(&other);
+        activate(m_window.get());
+        QTest::qWait(200);
+        QCOMPARE(answers.count(), 1);
+    }
 }
 
 void MainWindowTest::execDimsAndCentres()
