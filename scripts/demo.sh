@@ -15,7 +15,8 @@
 #
 # The results go to <build directory>/demo-output (DEMO_OUTPUT changes it),
 # the window's pictures to its screenshots/ folder. A headless run keeps its
-# settings and data in a temporary folder; a run with a window in
+# settings and data in a temporary folder, and its diagnostic log ends in
+# <build directory>/demo-logs; a run with a window keeps them in
 # <build directory>/demo-home, so that the user's own stay untouched.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -56,7 +57,12 @@ cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
   exec {SERVER[1]}>&- 2>/dev/null || true
   wait "$SERVER_PID" 2>/dev/null || true
-  [ "$interactive" = 1 ] || rm -rf "$MARLIN_HOME"
+  if [ "$interactive" != 1 ]; then
+    # The diagnostic log of the run outlives its private home.
+    rm -rf "$build_dir/demo-logs"
+    mv "$MARLIN_HOME/log" "$build_dir/demo-logs" 2>/dev/null || true
+    rm -rf "$MARLIN_HOME"
+  fi
 }
 trap cleanup EXIT
 read -r -t 60 base_url <&"${SERVER[0]}" || { echo "demo: the sample server did not start" >&2; exit 1; }
