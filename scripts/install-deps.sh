@@ -11,6 +11,7 @@ packages=(
   libjsoncpp-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   ffmpeg python3 yt-dlp zip unzip
+  gpgv gnupg
   xvfb xauth xdotool libxkbcommon-x11-0 libxcb-cursor0 fonts-dejavu-core
 )
 

@@ -169,14 +169,22 @@ void PuxExtractor::puxReadError(const QStringList &lines)
     mediaInfo.errorText = errorLines.join(QLatin1Char('\n'));
     if (synchronous)
         return;
-    // Warnings are only kept; any other line is the tool's error. Judged
-    // line by line, so a warning beside an error does not hide it.
+    // Only the tool's own error lines end the request at once; what else it
+    // writes there (warnings, notes such as "Deprecated Feature: ...", which
+    // newer versions print on every run) is kept, and the exit code decides.
+    // Judged line by line, so a warning beside an error does not hide it.
     for (const QString &line : lines) {
-        if (!line.contains(QLatin1String("WARNING"), Qt::CaseInsensitive)) {
+        if (isErrorLine(line)) {
             answerWithError(-1);
             return;
         }
     }
+}
+
+bool PuxExtractor::isErrorLine(const QString &line)
+{
+    const QString text = line.trimmed();
+    return text.startsWith(QLatin1String("ERROR:")) || text.startsWith(QLatin1String("Traceback "));
 }
 
 void PuxExtractor::setFailureText(const QString &fallback)

@@ -32,6 +32,9 @@ public:
     // (its unpacked copy).
     static PuxCommand initPuxExtractorCommand(const QString &toolPath, const QString &url,
                                               const QString &runPath = QString());
+    // Whether a line of the tool's standard error reports a failure, as
+    // opposed to a warning or a note.
+    static bool isErrorLine(const QString &line);
 
 private slots:
     void puxReadOutputData(const QStringList &lines);
