@@ -2,21 +2,46 @@
 
 #include "marlin/download/downloadlistmodel.h"
 
-#include <QCollator>
 
 namespace Tarn {
 
 namespace {
 
+// Text with the numbers in it compared as numbers ("240P" before
+// "1080P"), the rest as the user's language orders it, case aside.
 int compareText(const QString &a, const QString &b)
 {
-    static thread_local QCollator collator = [] {
-        QCollator c;
-        c.setNumericMode(true);
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator.compare(a, b);
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool digitA = a.at(i).isDigit();
+        const bool digitB = b.at(j).isDigit();
+        qsizetype endA = i;
+        while (endA < a.size() && a.at(endA).isDigit() == digitA)
+            ++endA;
+        qsizetype endB = j;
+        while (endB < b.size() && b.at(endB).isDigit() == digitB)
+            ++endB;
+        QStringView partA = QStringView(a).mid(i, endA - i);
+        QStringView partB = QStringView(b).mid(j, endB - j);
+        int result = 0;
+        if (digitA && digitB) {
+            // Leading zeros aside, the longer number is the greater one.
+            while (partA.size() > 1 && partA.front() == QLatin1Char('0'))
+                partA = partA.mid(1);
+            while (partB.size() > 1 && partB.front() == QLatin1Char('0'))
+                partB = partB.mid(1);
+            result = partA.size() != partB.size() ? (partA.size() < partB.size() ? -1 : 1)
+                                                  : partA.compare(partB);
+        } else {
+            result = QString::localeAwareCompare(partA.toString().toCaseFolded(), partB.toString().toCaseFolded());
+        }
+        if (result != 0)
+            return result;
+        i = endA;
+        j = endB;
+    }
+    return (i < a.size()) - (j < b.size());
 }
 
 } // namespace
