@@ -1,6 +1,7 @@
 #include "marlin/mainwindow/mainwindow.h"
 
 #include "marlin/mainwindow/mainwindowutils.h"
+#include "marlin/settings/settingwidget.h"
 
 #include "kelframe/kelapplication.h"
 #include "kelframe/kelfolders.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent)
     MainWindowUtils::instance()->setParent(this);
     setObjectName(QStringLiteral("MainWindow"));
     buildUi();
+    setPage(m_settingsBtn, new SettingWidget);
     connectSignals();
 }
 
