@@ -321,6 +321,17 @@ void SettingWidget::alignLabels()
         box->setMinimumWidth(boxWidth);
     for (QComboBox *box : {ui->downloadMaxComboBox, ui->convertMaxComboBox})
         box->setMinimumWidth(88);
+
+    // The buttons at the ends of the rows line up, and so do their fields.
+    const QList<QPushButton *> buttons = {ui->downloadSaveToPushButton, ui->convertToPushButton,
+                                          ui->convertSaveToPushButton};
+    int buttonWidth = 0;
+    for (QPushButton *button : buttons) {
+        button->setMinimumWidth(0);
+        buttonWidth = qMax(buttonWidth, button->sizeHint().width());
+    }
+    for (QPushButton *button : buttons)
+        button->setMinimumWidth(buttonWidth);
 }
 
 void SettingWidget::updateModeInfo()
