@@ -3,10 +3,7 @@
 
 #include "kelframe/kelfolders.h"
 #include "kelframe/kelskin.h"
-#if __has_include("marlin/convert/convertparametersdialog.h")
-#include "marlin/convert/convertparametersdialog.h"
-#define HAVE_CPD 1
-#endif
+#include "marlin/convertparameters/convertparametersdialog.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/settings/foldervalidator.h"
 #include "shared/kellog.h"
@@ -468,10 +465,8 @@ void SettingWidget::onConversionModeChanged(int index)
 
 void SettingWidget::onConvertParameter()
 {
-#ifdef HAVE_CPD
     ConvertParametersDialog dialog(this);
     MainWindowUtils::exec(&dialog);
-#endif
     // The dialog may have changed the mode as well as the profile.
     loadConvertSettings();
 }

@@ -9,6 +9,7 @@
 #include "kelframe/kelmessagebox.h"
 #include "kelframe/kelpref.h"
 #include "kelframe/kelskin.h"
+#include "marlin/convertparameters/convertparametersdialog.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/settings/foldervalidator.h"
 #include "marlin/settings/multiselectcombobox.h"
@@ -21,6 +22,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -78,7 +81,7 @@ private slots:
     void folderValidator();
     void limitReachesRunningPool_data();
     void limitReachesRunningPool();
-    void convertSettingsFollowRelays();
+    void convertSettingsFollowDialogAndRelays();
     void gallery_data();
     void gallery();
 
@@ -242,8 +245,9 @@ void SettingsPageTest::limitReachesRunningPool()
 }
 
 // Changes made elsewhere (the convert page, the conversion dialog) show on
-// the page as soon as they are relayed.
-void SettingsPageTest::convertSettingsFollowRelays()
+// the page as soon as they are relayed, and the dialog the page runs itself
+// leaves its choice on the page.
+void SettingsPageTest::convertSettingsFollowDialogAndRelays()
 {
     settings()->setConvertOptionMode(ConvertOptionAsk);
     settings()->setLastConvertProfileName(QString());
@@ -261,6 +265,20 @@ void SettingsPageTest::convertSettingsFollowRelays()
 
     part<QComboBox>(page, "conversionModeComboBox")->setCurrentIndex(0);
     QCOMPARE(settings()->getConvertOptionMode(), ConvertOptionAsk);
+
+    // "Change..." runs the conversion dialog; what it stores shows at once.
+    QTimer::singleShot(0, [] {
+        QTRY_VERIFY(qobject_cast<ConvertParametersDialog *>(QApplication::activeModalWidget()));
+        auto *dialog = qobject_cast<ConvertParametersDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog->selectCategory(dialog->categoryButtons().first()->property("category").toString()));
+        dialog->profileList()->setCurrentRow(dialog->profileList()->count() - 1);
+        dialog->defaultCheckBox()->setChecked(true);
+        dialog->acceptButton()->click();
+    });
+    part<QPushButton>(page, "convertToPushButton")->click();
+    QCOMPARE(part<QLineEdit>(page, "convertToLineEdit")->text(), settings()->getLastConvertProfileName());
+    QVERIFY(settings()->getLastConvertProfileName() != SettingsManager::CustomizedProfileName);
+    QCOMPARE(part<QComboBox>(page, "conversionModeComboBox")->currentData().toInt(), int(ConvertOptionLastProfile));
 }
 
 void SettingsPageTest::gallery_data()
