@@ -240,6 +240,8 @@ void DownloadListModel::watch(DownloadItem *item)
         return;
     keys.insert(item, nextKey++);
     connect(item, &DownloadItem::dataChanged, this, &DownloadListModel::itemDataChanged);
+    // The item tells of its picture with this signal alone.
+    connect(item, &DownloadItem::thumbnailReceived, this, &DownloadListModel::itemDataChanged);
     connect(item, &DownloadItem::statusChanged, this, &DownloadListModel::itemStatusChanged);
     // A new run forgets why the last one failed.
     connect(item, &DownloadItem::statusChanged, this, [this, item] {

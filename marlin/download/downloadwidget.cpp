@@ -54,6 +54,17 @@ bool canConvert(const DownloadItem *item)
 
 const QString DownloadMessageId = QStringLiteral("download");
 
+// The back end's words without the extractor tool's plea for bug reports,
+// which tells the user nothing about this download.
+QString readableReason(const QString &text)
+{
+    QString reason = text.trimmed();
+    const qsizetype plea = reason.indexOf(QLatin1String("; please report this issue"), 0, Qt::CaseInsensitive);
+    if (plea > 0)
+        reason.truncate(plea);
+    return reason.trimmed();
+}
+
 } // namespace
 
 DownloadWidget::DownloadWidget(QWidget *parent)
@@ -68,7 +79,6 @@ DownloadWidget::DownloadWidget(QWidget *parent)
     setResizable(false);
     ui->setupUi(this);
     ui->gettingStartTopArea->setAttribute(Qt::WA_StyledBackground);
-    ui->guideTitleLabel->setObjectName(QStringLiteral("guideTitleLabel"));
     ui->guideHintLabel->setProperty("dim", QStringLiteral("true"));
     ui->selectionLabel->setProperty("dim", QStringLiteral("true"));
     KelSkin::repolish(ui->guideHintLabel);
@@ -263,6 +273,7 @@ void DownloadWidget::retranslate()
     actRowOpenFolder->setToolTip(tr("Open Destination Folder"));
     actRowRemove->setText(tr("Remove"));
     actRowRemove->setToolTip(tr("Remove"));
+    model->headerDataChanged(Qt::Horizontal, 0, DownloadListModel::ColumnCount - 1);
     ui->listModeBtn->setToolTip(tr("Details"));
     ui->thumbnailModeBtn->setToolTip(tr("Thumbnails"));
     ui->listModeBtn->setAccessibleName(tr("Details"));
@@ -645,7 +656,7 @@ void DownloadWidget::onError(int errorCode, const QVariant &arg)
     auto *item = qobject_cast<DownloadItem *>(sender());
     switch (errorCode) {
     case DownloadItem::DownloadFailed: {
-        const QString reason = arg.toString().trimmed();
+        const QString reason = readableReason(arg.toString());
         if (item)
             model->setFailureReason(item, reason);
         pendingFailures.append({item ? itemName(item) : QString(), reason});
@@ -718,7 +729,7 @@ void DownloadWidget::onGetMediaInfoError(const QString &url, const QString &deta
     QString text = detail;
     text.remove(QStringLiteral("(with --proxy) "));
     if (auto *item = qobject_cast<DownloadItem *>(sender()))
-        model->setFailureReason(item, text.section(QLatin1Char('\n'), 0, 0));
+        model->setFailureReason(item, readableReason(text.section(QLatin1Char('\n'), 0, 0)));
     const QString info = tr("Getting media information failed: %1").arg(url);
     queueNotice([this, info, text] {
         GetMediaInfoErrorDialog dialog(window());

@@ -85,6 +85,9 @@ DownloadParametersDialog::DownloadParametersDialog(const QString &pageUrl, QWidg
     ui->closeBtn->setAutoRaise(true);
     ui->closeBtn->setFocusPolicy(Qt::TabFocus);
     ui->durationLabel->setProperty("dim", QStringLiteral("true"));
+    // The title is elided to the room it gets, never widens the pop-up.
+    ui->videoTitleLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->videoTitleLabel->installEventFilter(this);
     ui->imageWidget->setProperty("loaded", QStringLiteral("false"));
     ui->imageWidget->setAlignment(Qt::AlignCenter);
     KelSkin::repolish(ui->durationLabel);
@@ -328,9 +331,16 @@ void DownloadParametersDialog::updateHeading()
 
 void DownloadParametersDialog::updateTitle()
 {
-    const QString title = mediaInfo.title.isEmpty() ? QString() : mediaInfo.title;
+    // Until the title is known the address says which video this is.
+    const bool pending = mediaInfo.title.isEmpty();
+    const QString title = pending ? url : mediaInfo.title;
+    const QString flag = pending ? QStringLiteral("true") : QStringLiteral("false");
+    if (ui->videoTitleLabel->property("pending").toString() != flag) {
+        ui->videoTitleLabel->setProperty("pending", flag);
+        KelSkin::repolish(ui->videoTitleLabel);
+    }
     const QFontMetrics metrics(ui->videoTitleLabel->font());
-    const int width = qMax(80, ui->videoTitleLabel->width());
+    const int width = qMax(40, ui->videoTitleLabel->width());
     ui->videoTitleLabel->setText(metrics.elidedText(title, Qt::ElideRight, width));
     ui->videoTitleLabel->setToolTip(title);
     ui->durationLabel->setText(mediaInfo.duration > 0
@@ -342,8 +352,7 @@ void DownloadParametersDialog::updateTitle()
 void DownloadParametersDialog::showWaiting(bool waiting)
 {
     if (waiting) {
-        ui->videoTitleLabel->clear();
-        ui->durationLabel->clear();
+        updateTitle();
         setThumbnail(QString());
         waitMovieLabel->show();
         waitTextLabel->show();
@@ -406,6 +415,13 @@ void DownloadParametersDialog::setThumbnail(const QString &file)
     label->setPixmap(rounded);
     label->setProperty("loaded", QStringLiteral("true"));
     KelSkin::repolish(label);
+}
+
+bool DownloadParametersDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->videoTitleLabel && event->type() == QEvent::Resize)
+        updateTitle();
+    return PopupDialog::eventFilter(watched, event);
 }
 
 void DownloadParametersDialog::showEvent(QShowEvent *event)

@@ -6,10 +6,12 @@
 #include "support/testhttpserver.h"
 #include "support/testtools.h"
 
+#include "kelframe/kelmessagebox.h"
 #include "kelframe/kelskin.h"
 #include "marlin/download/downloadlistmodel.h"
 #include "marlin/download/downloadwidget.h"
 #include "marlin/quality/downloadparametersdialog.h"
+#include "marlin/quality/getmediainfoerrordialog.h"
 #include "marlin/quality/webmediaqualitylistmodel.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/datamanager.h"
@@ -81,6 +83,8 @@ private slots:
     void page();
     void popup_data();
     void popup();
+    void reports_data();
+    void reports();
 
 private:
     void fillList(DownloadWidget *page);
@@ -252,6 +256,37 @@ void DownloadGallery::popup()
     QVERIFY(GuiTest::saveShot(&host, QStringLiteral("download"), QStringLiteral("quality"), QStringLiteral("list"), skin));
     dialog->reject();
     QTest::qWait(PopupDialog::CLOSE_DURATION + 100);
+}
+
+void DownloadGallery::reports_data()
+{
+    page_data();
+}
+
+// What the page shows when downloads fail.
+void DownloadGallery::reports()
+{
+    QFETCH(QString, skin);
+    QVERIFY(KelSkin::applySkin(skin));
+    {
+        KelMessageBox box;
+        box.setKind(KelMessageBox::Warning);
+        box.setTitle(QStringLiteral("Failed to download videos.\n\nBread baking basics: the long ferment\n"
+                                    "ERROR: unable to download video data: HTTP Error 403: Forbidden"));
+        box.setButtons(QDialogButtonBox::Ok, QDialogButtonBox::Ok);
+        box.adjustSize();
+        settle(&box);
+        QVERIFY(GuiTest::saveShot(&box, QStringLiteral("download"), QStringLiteral("alert"), QStringLiteral("failed"), skin));
+    }
+    {
+        GetMediaInfoErrorDialog dialog;
+        dialog.setInfo(QStringLiteral("Getting media information failed: http://www.video.example/watch?v=novideo0000"));
+        dialog.setDetail(QStringLiteral("ERROR: [generic] Unable to extract video; please report this issue on the "
+                                        "tool's tracker.\nConfirm you are on the latest version using the update "
+                                        "command."));
+        settle(&dialog);
+        QVERIFY(GuiTest::saveShot(&dialog, QStringLiteral("download"), QStringLiteral("media-info-error"), QString(), skin));
+    }
 }
 
 QTEST_MAIN(DownloadGallery)

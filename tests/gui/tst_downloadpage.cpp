@@ -23,12 +23,16 @@
 #include "widgetkit/listitemroles.h"
 #include "widgetkit/listtableview.h"
 
+#include <QProcess>
 #include <QPushButton>
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -98,6 +102,23 @@ public:
     QList<QUrl> urls;
 };
 
+// The desktop's file manager as the page reaches it over the session bus.
+class FakeFileManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public slots:
+    void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        Q_UNUSED(startupId)
+        shown += uris;
+    }
+
+public:
+    static QString service() { return QStringLiteral("org.marlin.tests.FileManager1"); }
+    QStringList shown;
+};
+
 } // namespace
 
 class DownloadPageTest : public QObject
@@ -117,6 +138,7 @@ private slots:
     void uncreatableFolderAddsNothing();
     void removingRunningItemAsksOnce();
     void failuresAreExplained();
+    void openFolderShowsTheFile();
     void doubleClick();
     void otherQualityRule_data();
     void otherQualityRule();
@@ -139,6 +161,8 @@ private:
     QWidget m_host;
     DownloadWidget *m_page = nullptr;
     OpenRecorder m_opened;
+    QProcess m_bus;
+    FakeFileManager m_fileManager;
 };
 
 void DownloadPageTest::initTestCase()
@@ -170,6 +194,20 @@ void DownloadPageTest::initTestCase()
     m_host.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_host));
     QVERIFY(m_page->isQuickGuideShown());
+
+    // A session bus of the test's own, where the file manager is ours.
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (!daemon.isEmpty()) {
+        m_bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (m_bus.waitForReadyRead(10000)) {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+            QDBusConnection bus = QDBusConnection::sessionBus();
+            QVERIFY(bus.isConnected());
+            QVERIFY(bus.registerService(FakeFileManager::service()));
+            QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &m_fileManager,
+                                       QDBusConnection::ExportAllSlots));
+        }
+    }
 }
 
 void DownloadPageTest::init()
@@ -185,7 +223,9 @@ void DownloadPageTest::init()
     settings()->setPreferredQualityFormat(QStringLiteral("MP4"));
     settings()->setPreferredQualityResolution(QSize(640, 360));
     m_opened.urls.clear();
+    m_fileManager.shown.clear();
     DesktopFiles::setOpenProgram(QString());
+    DesktopFiles::setFileManagerService(QStringLiteral("org.marlin.tests.NoFileManager"));
 }
 
 void DownloadPageTest::cleanupTestCase()
@@ -195,6 +235,12 @@ void DownloadPageTest::cleanupTestCase()
     AppContext::instance()->getDownloadManager()->clear();
     m_server.stop();
     VideoSite::setExtraWatchHost(QString());
+    if (m_bus.state() != QProcess::NotRunning) {
+        m_bus.terminate();
+        if (!m_bus.waitForFinished(5000))
+            m_bus.kill();
+        m_bus.waitForFinished(5000);
+    }
 }
 
 QString DownloadPageTest::pageAddress(const QString &id) const
@@ -400,6 +446,9 @@ void DownloadPageTest::sameDownloadTwiceRefused()
 
 void DownloadPageTest::addressToFinishedRow()
 {
+    // Conversion without asking: every finished download goes on by itself.
+    settings()->setConvertOptionMode(ConvertOptionQuick);
+    QSignalSpy conversions(m_page, &DownloadWidget::convert);
     QSignalSpy sizes(m_page, &DownloadWidget::listSizeChanged);
     const QString url = pageAddress(m_manifest.unicodeId);
     m_page->onDownload(url);
@@ -417,6 +466,23 @@ void DownloadPageTest::addressToFinishedRow()
     QCOMPARE(model->index(row, DownloadListModel::StatusColumn).data().toString(), QString());
     QCOMPARE(model->index(row, DownloadListModel::ResolutionColumn).data().toString(), QStringLiteral("360P"));
     QVERIFY(m_page->clearAction()->isEnabled());
+    // The row shows the page's picture once it has arrived.
+    ListTableView *table = m_page->getTableView();
+    const QModelIndex thumbnail = m_page->getSortModel()->mapFromSource(model->index(row, 0));
+    table->scrollTo(thumbnail);
+    QTRY_VERIFY(table->indexWidget(thumbnail));
+    auto *picture = table->indexWidget(thumbnail)->findChild<QLabel *>(QStringLiteral("thumbnailLabel"));
+    QVERIFY(picture);
+    QTRY_COMPARE(picture->property("loaded").toString(), QStringLiteral("true"));
+
+    QCOMPARE(conversions.count(), 1);
+    QCOMPARE(conversions.first().at(0).value<QList<DownloadItem *>>(), QList<DownloadItem *>{item});
+    QCOMPARE(conversions.first().at(1).toBool(), true);
+    settings()->setConvertOptionMode(ConvertOptionAsk);
+    selectRows({m_page->getSortModel()->mapFromSource(model->index(row, 0)).row()});
+    m_page->convertAction()->trigger();
+    QCOMPARE(conversions.count(), 2);
+    QCOMPARE(conversions.last().at(1).toBool(), false);
 }
 
 void DownloadPageTest::uncreatableFolderAddsNothing()
@@ -499,7 +565,7 @@ void DownloadPageTest::failuresAreExplained()
         const SampleSite::Page site = m_manifest.page(SampleSite::dashId());
         TestHttpServer::Fault refused;
         refused.status = 403;
-        m_server.setFault(QStringLiteral("/media/*"), refused);
+        m_server.setFault(QStringLiteral("/media/*/video-720.mp4"), refused);
         DownloadParameters param(pageAddress(site.id));
         Kel::WebMediaInfo info = AppContext::instance()->getDownloadManager()->getMediaInfo(param.getUrl());
         QVERIFY(info.isValid());
@@ -512,11 +578,39 @@ void DownloadPageTest::failuresAreExplained()
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 1, RunMs);
         const QString text = answerer.texts.first();
         QVERIFY2(text.startsWith(QStringLiteral("Failed to download videos.\n\n%1").arg(item->getTitle())), qPrintable(text));
+        // The back end's words: the alert ends with them, the status cell's
+        // tip tells them.
         const QString reason = m_page->getModel()->failureReason(item);
-        if (!reason.isEmpty())
-            QVERIFY(text.endsWith(reason));
+        QVERIFY2(!reason.isEmpty() && text.endsWith(reason), qPrintable(text));
+        const QModelIndex status = m_page->getModel()->index(m_page->getModel()->row(item),
+                                                             DownloadListModel::StatusColumn);
+        QCOMPARE(status.data(Qt::ToolTipRole).toString(), QStringLiteral("Failed: %1").arg(reason));
+
         m_server.clearFaults();
     }
+}
+
+void DownloadPageTest::openFolderShowsTheFile()
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        QSKIP("No dbus-daemon to run a session bus with");
+    DesktopFiles::setFileManagerService(FakeFileManager::service());
+    DownloadListModel *model = m_page->getModel();
+    DownloadItem *finished = nullptr;
+    for (DownloadItem *item : model->list()->getItems()) {
+        if (item->getStatus() == DownloadItem::Finished)
+            finished = item;
+    }
+    QVERIFY(finished);
+    selectRows({m_page->getSortModel()->mapFromSource(model->index(model->row(finished), 0)).row()});
+    m_page->openFolderAction()->trigger();
+    QTRY_COMPARE(m_fileManager.shown, QStringList{QUrl::fromLocalFile(finished->getDestFile()).toString()});
+    QVERIFY(m_opened.urls.isEmpty());
+
+    // Nothing selected: the download folder itself.
+    selectRows({});
+    m_page->openFolderAction()->trigger();
+    QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_dir)});
 }
 
 void DownloadPageTest::doubleClick()
