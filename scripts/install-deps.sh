@@ -12,7 +12,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   ffmpeg python3 yt-dlp zip unzip
   xvfb xauth xdotool libxkbcommon-x11-0 libxcb-cursor0 fonts-dejavu-core
-  fonts-droid-fallback
+  fonts-droid-fallback fonts-nanum
 )
 
 missing=()

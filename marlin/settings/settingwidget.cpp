@@ -102,6 +102,13 @@ SettingWidget::SettingWidget(QWidget *parent)
     ui->downloadSaveToLineEdit->setValidator(folderValidator);
     ui->convertSaveToLineEdit->setValidator(folderValidator);
     ui->exportToiTunesLabel->installEventFilter(this);
+    // A wheel turned to scroll the page must not change the setting that
+    // happens to pass under the pointer; a box takes it once focused.
+    for (QComboBox *box : {ui->resolutionComboBox, ui->formatComboBox, ui->subtitleComboBox,
+                           ui->downloadMaxComboBox, ui->conversionModeComboBox, ui->convertMaxComboBox}) {
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(this);
+    }
     // Automatic transfer to iTunes could do nothing where there is none.
     const bool itunes = settings()->isItunesInstalled();
     ui->exportToiTunesCheckBox->setVisible(itunes);
@@ -502,6 +509,14 @@ bool SettingWidget::eventFilter(QObject *watched, QEvent *event)
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         ui->exportToiTunesCheckBox->toggle();
         return true;
+    }
+    if (event->type() == QEvent::Wheel) {
+        auto *box = qobject_cast<QComboBox *>(watched);
+        if (box && !box->hasFocus()) {
+            // Handing it on lets the scroll area have it.
+            event->ignore();
+            return true;
+        }
     }
     return KelWidget::eventFilter(watched, event);
 }

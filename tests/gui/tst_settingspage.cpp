@@ -34,6 +34,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 using namespace Tarn;
 
@@ -239,6 +240,15 @@ void SettingsPageTest::limitReachesRunningPool()
     Kel::ProgressedTaskPool &pool = download ? AppContext::instance()->getDownloadManager()->getDownloadPool()
                                              : AppContext::instance()->getConvertManager()->getConvertPool();
     const int wanted = pool.getMaxRunning() == 3 ? 4 : 3;
+    box->setCurrentIndex(box->findText(QString::number(wanted == 3 ? 4 : 3)));
+
+    // A wheel turned over the box while scrolling the page changes nothing.
+    const QPointF centre = box->rect().center();
+    QWheelEvent wheel(centre, box->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+    QCOMPARE(box->currentText(), QString::number(wanted == 3 ? 4 : 3));
+
     box->setCurrentIndex(box->findText(QString::number(wanted)));
     QCOMPARE(pool.getMaxRunning(), wanted);
     QCOMPARE(download ? settings()->getMaxDownloadNumber() : settings()->getMaxConvertNumber(), wanted);
