@@ -318,6 +318,9 @@ void SettingWidget::alignLabels()
                                       ui->subtitleLangComboBox, ui->conversionModeComboBox};
     int boxWidth = 280;
     for (QComboBox *box : boxes) {
+        // A box measures its entries once unless told to follow them, and
+        // retranslation gives them new lengths.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         box->setMinimumWidth(0);
         boxWidth = qMax(boxWidth, box->sizeHint().width());
     }

@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QAbstractButton>
+#include <QScopeGuard>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QWheelEvent>
 
 using namespace Tarn;
@@ -294,14 +296,27 @@ void SettingsPageTest::convertSettingsFollowDialogAndRelays()
 void SettingsPageTest::gallery_data()
 {
     QTest::addColumn<QString>("skin");
-    for (const QString &skin : KelSkin::availableSkins())
-        QTest::newRow(qPrintable(skin)) << skin;
+    QTest::addColumn<QString>("language");
+    for (const QString &skin : KelSkin::availableSkins()) {
+        QTest::newRow(qPrintable(skin)) << skin << QString();
+        // The longer German texts must fit the same page.
+        QTest::newRow(qPrintable(skin + QStringLiteral(", German"))) << skin << QStringLiteral("de");
+    }
 }
 
 void SettingsPageTest::gallery()
 {
     QFETCH(QString, skin);
+    QFETCH(QString, language);
     QVERIFY(KelSkin::applySkin(skin));
+    QTranslator translator;
+    if (!language.isEmpty()) {
+        QVERIFY(translator.load(QStringLiteral("marlin_") + language,
+                                TestTools::appDir() + QStringLiteral("/translations")));
+        QCoreApplication::installTranslator(&translator);
+    }
+    const auto removeTranslator = qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+    const QString variant = language.isEmpty() ? skin : skin + QLatin1Char('-') + language;
     settings()->setSubtitleMode(Kel::PreferredLanguageSubtitles);
     settings()->setSubtitleLanguages({QLocale::German, QLocale::English});
     settings()->setConvertOptionMode(ConvertOptionLastProfile);
@@ -314,16 +329,17 @@ void SettingsPageTest::gallery()
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     QVERIFY(GuiTest::saveShot(&page, QStringLiteral("settings"), QStringLiteral("page"), QStringLiteral("filled"),
-                              skin));
+                              variant));
     // The page needs no scrolling at that size.
     QVERIFY(!part<QScrollArea>(page, "settingsScrollArea")->verticalScrollBar()->isVisible());
+    QVERIFY(!part<QScrollArea>(page, "settingsScrollArea")->horizontalScrollBar()->isVisible());
 
     MultiSelectComboBox *languages = part<MultiSelectComboBox>(page, "subtitleLangComboBox");
     languages->showPopup();
     languages->setCurrentRow(2);
     QVERIFY(QTest::qWaitForWindowExposed(languages->popup()));
     QVERIFY(GuiTest::saveShot(languages->popup(), QStringLiteral("settings"), QStringLiteral("languages"),
-                              QStringLiteral("popup"), skin));
+                              QStringLiteral("popup"), variant));
     languages->hidePopup();
 }
 
