@@ -272,7 +272,7 @@
     <message>
         <location line="+1"/>
         <source>&amp;About %1</source>
-        <translation>Ü&amp;ber %1</translation>
+        <translation>&amp;Über %1</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -380,7 +380,7 @@
     <message>
         <location line="+0"/>
         <source>Failed: %1</source>
-        <translation>Fehlgeschlagen: %1</translation>
+        <translation>Fehler: %1</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -835,7 +835,7 @@
     <message>
         <location line="+0"/>
         <source>Failed: %1</source>
-        <translation>Fehlgeschlagen: %1</translation>
+        <translation>Fehler: %1</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1104,7 +1104,7 @@
     <message>
         <location line="+0"/>
         <source>Failed</source>
-        <translation>Fehlgeschlagen</translation>
+        <translation>Fehler</translation>
     </message>
     <message>
         <location line="+63"/>
@@ -1150,7 +1150,7 @@
     <message>
         <location line="+2"/>
         <source>Failed</source>
-        <translation>Fehlgeschlagen</translation>
+        <translation>Fehler</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1614,7 +1614,7 @@ Möchten Sie wirklich beenden?</translation>
         <translation>MP4-, MOV- und MP3-Dateien automatisch zu iTunes übertragen</translation>
     </message>
     <message>
-        <location line="+51"/>
+        <location line="+54"/>
         <source>No longer ask before converting. All the videos will be converted to the default format as the following setting.</source>
         <translation>Vor dem Konvertieren nicht mehr fragen. Alle Videos werden in das unten eingestellte Standardformat konvertiert.</translation>
     </message>
