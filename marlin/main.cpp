@@ -4,6 +4,7 @@
 #include "kelframe/kelfolders.h"
 #include "kelframe/kelpref.h"
 #include "kelframe/kelproductinfo.h"
+#include "kelframe/kelsignalwatcher.h"
 #include "kelframe/kelskin.h"
 #include "shared/kellog.h"
 
@@ -87,6 +88,12 @@ int main(int argc, char *argv[])
     app.setMainWindow(window.get());
     app.setActivationWindow(window->widgetFrame(), true);
     QObject::connect(&app, &KelApplication::openUrlRequested, window.get(), &Tarn::MainWindow::openUrl);
+    // The end of a session, a closed terminal, kill: the work in progress is
+    // cancelled and its unfinished files removed before the program ends.
+    KelSignalWatcher watcher;
+    if (!watcher.install())
+        KEL_ERROR("The signals that end the program are not watched");
+    QObject::connect(&watcher, &KelSignalWatcher::signalReceived, window.get(), &Tarn::MainWindow::endRun);
     window->show(true);
     if (!app.startUrl().isEmpty())
         window->openUrl(app.startUrl());
@@ -94,8 +101,10 @@ int main(int argc, char *argv[])
     std::fputs("command:close splash screen\n", stdout);
     std::fflush(stdout);
 
-    // The loop's own result says nothing the caller could use.
+    // 0 whatever the loop returned; 128 plus the signal's number when one
+    // ended the run, as for any program a signal ends.
     app.exec();
+    const int code = window->exitCode();
     window.reset();
-    return 0;
+    return code;
 }

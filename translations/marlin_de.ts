@@ -570,12 +570,12 @@
 <context>
     <name>Tarn::ConvertTask</name>
     <message>
-        <location filename="../tarncore/convert/converttask.cpp" line="+48"/>
+        <location filename="../tarncore/convert/converttask.cpp" line="+49"/>
         <source>The conversion has no source, destination or profile.</source>
         <translation>Der Konvertierung fehlt die Quelle, das Ziel oder das Profil.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>The same conversion is already running.</source>
         <translation>Dieselbe Konvertierung läuft bereits.</translation>
     </message>
@@ -818,17 +818,17 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+81"/>
+        <location line="+86"/>
         <source>Downloading</source>
         <translation>Wird heruntergeladen</translation>
     </message>
     <message>
-        <location line="-76"/>
+        <location line="-81"/>
         <source>Not Ready</source>
         <translation>Nicht bereit</translation>
     </message>
     <message>
-        <location line="+69"/>
+        <location line="+74"/>
         <source>The download failed.</source>
         <translation>Der Download ist fehlgeschlagen.</translation>
     </message>
@@ -895,17 +895,17 @@
 <context>
     <name>Tarn::DownloadTask</name>
     <message>
-        <location filename="../tarncore/download/downloadtask.cpp" line="+38"/>
+        <location filename="../tarncore/download/downloadtask.cpp" line="+40"/>
         <source>No quality of the page could be chosen.</source>
         <translation>Es konnte keine Qualität der Seite gewählt werden.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>Another download is writing the same file.</source>
         <translation>Ein anderer Download schreibt bereits dieselbe Datei.</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+9"/>
         <source>The download queue did not take the download.</source>
         <translation>Die Download-Warteschlange hat den Download nicht angenommen.</translation>
     </message>
@@ -1077,6 +1077,14 @@
     </message>
 </context>
 <context>
+    <name>Tarn::FileNaming</name>
+    <message>
+        <location filename="../tarncore/download/filenaming.cpp" line="+98"/>
+        <source>Untitled</source>
+        <translation>Unbenannt</translation>
+    </message>
+</context>
+<context>
     <name>Tarn::GetMediaInfoErrorDialog</name>
     <message>
         <location filename="../marlin/quality/getmediainfoerrordialog.cpp" line="+52"/>
@@ -1166,7 +1174,7 @@
 <context>
     <name>Tarn::MainWindow</name>
     <message>
-        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+383"/>
+        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+400"/>
         <source>Please enter the URL.</source>
         <translation>Bitte geben Sie die Adresse ein.</translation>
     </message>
@@ -1176,7 +1184,7 @@
         <translation>Die Adresse ist ungültig.</translation>
     </message>
     <message>
-        <location line="+157"/>
+        <location line="+189"/>
         <source>%1 downloads videos and converts media files.</source>
         <translation>%1 lädt Videos herunter und konvertiert Mediendateien.</translation>
     </message>
@@ -1233,7 +1241,7 @@
         <translation>Adresse der Videoseite</translation>
     </message>
     <message>
-        <location line="+128"/>
+        <location line="+153"/>
         <source>The video is being downloaded/converted. 
 Are you sure to exit?</source>
         <translation>Das Video wird gerade heruntergeladen oder konvertiert.

@@ -1,6 +1,8 @@
 #include "marlin/mainwindow/mainwindow.h"
 
+#include "marlin/download/downloadwidget.h"
 #include "marlin/mainwindow/mainwindowutils.h"
+#include "marlin/quality/downloadparametersdialog.h"
 #include "marlin/settings/settingwidget.h"
 
 #include "kelframe/kelapplication.h"
@@ -22,7 +24,10 @@
 #include "widgetkit/balloonmessage.h"
 #include "widgetkit/balloonmessagedialog.h"
 #include "widgetkit/navigatorbuttonwidget.h"
+#include "widgetkit/listtableview.h"
+#include "widgetkit/listthumbview.h"
 #include "widgetkit/nofocusrectstyle.h"
+#include "widgetkit/popupdialog.h"
 #include "widgetkit/urllineedit.h"
 
 #include <QAbstractButton>
@@ -47,6 +52,8 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 namespace Tarn {
 
 namespace {
@@ -55,7 +62,7 @@ namespace {
 const char *const PageKey = "mainwindow/page";
 
 constexpr int UrlBarHeight = 80;
-constexpr int NavigatorWidth = 150;
+constexpr int NavigatorWidth = 176;
 constexpr int NavigatorButtonHeight = 45;
 constexpr int ControlHeight = 36;
 // Where a balloon sits: inside the window's bottom-right corner.
@@ -109,6 +116,10 @@ void MainWindow::buildUi()
     bodyLayout->addWidget(m_contentArea, 1);
     setContent(body);
 
+    m_downloadWidget = new DownloadWidget;
+    m_downloadWidget->setObjectName(QStringLiteral("downloadWidget"));
+    setPage(m_downloadListBtn, m_downloadWidget);
+
     m_balloon = new BalloonMessageDialog(this);
     m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
 
@@ -135,6 +146,7 @@ QWidget *MainWindow::buildUrlBar()
     // The program's mark above the navigator; the entry starts where the
     // pages start.
     auto *brand = new QWidget(m_urlDownloadWidget);
+    m_brandWidget = brand;
     brand->setObjectName(QStringLiteral("brandWidget"));
     brand->setFixedWidth(NavigatorWidth);
     auto *brandLayout = new QHBoxLayout(brand);
@@ -242,6 +254,9 @@ void MainWindow::connectSignals()
     connect(m_urlLineEdit, &QLineEdit::textEdited, this, &MainWindow::onUrlTextChanged, Qt::QueuedConnection);
     connect(m_facebookBtn, &QToolButton::clicked, this, &MainWindow::onShareButtonClicked);
     connect(m_twitterBtn, &QToolButton::clicked, this, &MainWindow::onShareButtonClicked);
+    connect(m_downloadWidget, &DownloadWidget::downloadOtherFormat, this,
+            qOverload<const QString &>(&MainWindow::onAdvancedDownload));
+    connect(m_downloadWidget, &DownloadWidget::listSizeChanged, this, &MainWindow::onDownloadListSizeChanged);
 }
 
 bool MainWindow::initialize()
@@ -253,8 +268,10 @@ bool MainWindow::initialize()
     QTimer::singleShot(0, this, &MainWindow::startCore);
     // After the skin's style sheet is in place, so that the sheet still
     // styles them on top of this style.
-    for (QPushButton *button : {m_downloadBtn, m_advancedBtn})
-        button->setStyle(NoFocusRectStyle::sharedInstance());
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_downloadBtn, m_advancedBtn,
+                                                            m_downloadWidget->getTableView(),
+                                                            m_downloadWidget->getThumbView()})
+        widget->setStyle(NoFocusRectStyle::sharedInstance());
 
     const QString stored = KelPref::instance()->value(QLatin1String(PageKey)).toString();
     for (NavigatorButtonWidget *button : qAsConst(m_navigator)) {
@@ -393,7 +410,7 @@ bool MainWindow::isValidUrl(const QString &text, bool balloons)
 
 bool MainWindow::isNewUrl(const QString &text) const
 {
-    return isValidUrl(text, false);
+    return isValidUrl(text, false) && !m_downloadWidget->hasUrl(DownloadManager::makeupDownloadableUrl(text));
 }
 
 void MainWindow::onQuickDownload()
@@ -401,6 +418,17 @@ void MainWindow::onQuickDownload()
     const QString text = m_urlLineEdit->text().trimmed();
     if (!isValidUrl(text, true))
         return;
+    startCore();
+    const QString url = DownloadManager::makeupDownloadableUrl(text);
+    if (!m_downloadWidget->canAddDownload(url, DownloadItem::getDefaultQuality(url)))
+        return;
+    m_urlLineEdit->clear();
+    m_downloadWidget->onDownload(url);
+}
+
+DownloadParametersDialog *MainWindow::downloadParametersDialog() const
+{
+    return m_parametersDialog;
 }
 
 void MainWindow::onAdvancedDownload()
@@ -410,14 +438,35 @@ void MainWindow::onAdvancedDownload()
 
 void MainWindow::onAdvancedDownload(const QString &url)
 {
-    if (!isValidUrl(url, true))
+    const QString text = url.trimmed();
+    if (!isValidUrl(text, true))
         return;
+    startCore();
+    // One quality choice at a time.
+    if (m_parametersDialog)
+        m_parametersDialog->reject();
+    auto *dialog = new DownloadParametersDialog(DownloadManager::makeupDownloadableUrl(text), this);
+    m_parametersDialog = dialog;
+    connect(dialog, &DownloadParametersDialog::download, this, &MainWindow::onParameterDownload);
+    connect(this, &MainWindow::retranslating, dialog, &DownloadParametersDialog::retranslate);
+    connect(this, &MainWindow::hideDownloadParametersDialog, dialog, &DownloadParametersDialog::reject);
+    const QPoint anchor = m_advancedBtn->mapToGlobal(QPoint(m_advancedBtn->width(), m_advancedBtn->height()));
+    dialog->setPosInfo(anchor, 0, PopupDialog::TopRight);
+    dialog->setPopupDirection(PopupDialog::InPlace);
+    dialog->show();
+    dialog->setFocus(Qt::PopupFocusReason);
 }
 
 void MainWindow::onParameterDownload(const DownloadParameters &param)
 {
     if (!param.isValid())
         return;
+    startCore();
+    const QString url = param.getUrl();
+    if (!m_downloadWidget->canAddDownload(url, param.getDownloadQuality()))
+        return;
+    m_urlLineEdit->clear();
+    m_downloadWidget->onDownload(url, param);
 }
 
 void MainWindow::onUrlTextChanged(const QString &text)
@@ -635,8 +684,33 @@ void MainWindow::retranslate()
     m_settingsBtn->setText(tr("Settings"));
     m_urlLineEdit->setPlaceholderText(tr("Paste URL here"));
     m_urlLineEdit->setAccessibleName(tr("Video page address"));
+    fitNavigator();
     setLanguageProperty();
+    // Texts of another length: the bar lays its buttons out again.
+    m_downloadBtn->parentWidget()->layout()->invalidate();
+    m_urlDownloadWidget->layout()->invalidate();
     emit retranslating();
+}
+
+// The navigator is as wide as its longest name needs, with room for a
+// three-digit counter beside it, and never narrower than its usual width;
+// the program's mark above it follows, so that the address bar stays in line
+// with the pages.
+void MainWindow::fitNavigator()
+{
+    QFont bold = m_downloadListBtn->font();
+    bold.setWeight(QFont::DemiBold);
+    const QFontMetrics names(bold);
+    int widest = 0;
+    for (NavigatorButtonWidget *button : qAsConst(m_navigator))
+        widest = qMax(widest, names.horizontalAdvance(button->text()));
+    // The column's margins (8 + 8), the button's (12 + 10), the icon (16)
+    // and the spaces between icon, name and counter (10 + 10); the counter
+    // pads its number by 7 on each side.
+    const int counter = QFontMetrics(m_downloadListBtn->font()).horizontalAdvance(QStringLiteral("999")) + 14;
+    const int width = qMax(NavigatorWidth, 8 + 12 + 16 + 10 + widest + 10 + counter + 10 + 8);
+    m_leftWidget->setFixedWidth(width);
+    m_brandWidget->setFixedWidth(width);
 }
 
 // Style-sheet rules may depend on the language (a longer word needs a

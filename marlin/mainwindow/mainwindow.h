@@ -15,6 +15,8 @@ namespace Tarn {
 
 class BalloonMessageDialog;
 class DownloadParameters;
+class DownloadParametersDialog;
+class DownloadWidget;
 class NavigatorButtonWidget;
 class PuxUpdater;
 class UrlLineEdit;
@@ -44,6 +46,9 @@ public:
     NavigatorButtonWidget *settingsButton() const { return m_settingsBtn; }
     QStackedWidget *contentAreaWidget() const { return m_contentArea; }
     BalloonMessageDialog *balloonDialog() const { return m_balloon; }
+    DownloadWidget *downloadWidget() const { return m_downloadWidget; }
+    // The quality pop-up while it is open.
+    DownloadParametersDialog *downloadParametersDialog() const;
 
     // Puts page into the stack behind its navigator button, which shows from
     // then on. The window takes ownership.
@@ -128,9 +133,11 @@ private:
     bool dropsAddress(const QMimeData *mime, QString *address) const;
     void shutDown();
     void setLanguageProperty();
+    void fitNavigator();
     void updateShareButtons();
 
     QWidget *m_urlDownloadWidget = nullptr;
+    QWidget *m_brandWidget = nullptr;
     QLabel *m_brandLabel = nullptr;
     UrlLineEdit *m_urlLineEdit = nullptr;
     QPushButton *m_downloadBtn = nullptr;
@@ -145,6 +152,8 @@ private:
     QToolButton *m_facebookBtn = nullptr;
     QToolButton *m_twitterBtn = nullptr;
     QStackedWidget *m_contentArea = nullptr;
+    DownloadWidget *m_downloadWidget = nullptr;
+    QPointer<DownloadParametersDialog> m_parametersDialog;
     BalloonMessageDialog *m_balloon = nullptr;
     QPointer<PuxUpdater> m_updater;
 

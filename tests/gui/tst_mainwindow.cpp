@@ -7,9 +7,15 @@
 #include "kelframe/kelskin.h"
 #include "marlin/mainwindow/mainwindow.h"
 #include "marlin/mainwindow/mainwindowutils.h"
+#include "marlin/download/downloadwidget.h"
+#include "marlin/quality/downloadparametersdialog.h"
 #include "tarncore/download/appcontext.h"
+#include "tarncore/download/datamanager.h"
+#include "tarncore/download/downloaditem.h"
+#include "tarncore/download/downloadlist.h"
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/videosite.h"
+#include "tarncore/settings/settingsmanager.h"
 #include "widgetkit/balloonmessage.h"
 #include "widgetkit/balloonmessagedialog.h"
 #include "widgetkit/navigatorbuttonwidget.h"
@@ -17,6 +23,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -24,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -87,10 +96,14 @@ private slots:
     void currentNavigatorButtonStaysChecked();
     void balloonWhileInactiveIsDropped();
     void typingPrefetchesOnce();
+    void addressFromOutsideIsFetched_data();
+    void addressFromOutsideIsFetched();
     void execDimsAndCentres();
-    void closingWithNothingInProgressAsksNothing();
+    void qualityPopupHangsUnderItsButtonAndYieldsToBoxes();
     void gallery_data();
     void gallery();
+    // Last: closing the window ends the core's pools for the process.
+    void enterDownloadsAndClosingAsksWhileItRuns();
 
 private:
     QString pageAddress(const QString &id) const;
@@ -106,6 +119,7 @@ void MainWindowTest::initTestCase()
     MARLIN_REQUIRE_YTZIP();
     QVERIFY(m_root.isValid());
     GuiTest::isolate(m_root);
+    AppContext::instance()->getSettingsManager()->setDownloadDestDir(m_root.filePath(QStringLiteral("videos")));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Marlin"));
     AppContext::setAppDirOverride(TestTools::appDir());
     QString error;
@@ -242,6 +256,60 @@ void MainWindowTest::typingPrefetchesOnce()
     QCOMPARE(answers.count(), 1);
 }
 
+void MainWindowTest::addressFromOutsideIsFetched_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("clipboard") << QStringLiteral("clipboard") << SampleSite::dashId();
+    QTest::newRow("dropped link") << QStringLiteral("drop") << QStringLiteral("unicode0001");
+    QTest::newRow("later start") << QStringLiteral("later start") << QStringLiteral("longvideo01");
+}
+
+// An address copied elsewhere, dropped on the window or handed over by a
+// later start lands in the entry and its media information is fetched.
+void MainWindowTest::addressFromOutsideIsFetched()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, page);
+    const QString address = pageAddress(page);
+    const QString canonical = DownloadManager::makeupDownloadableUrl(address);
+    QSignalSpy answers(manager(), &DownloadManager::mediaInfoReady);
+    if (source == QLatin1String("clipboard")) {
+        QWidget other;
+        other.show();
+        activate(&other);
+        QGuiApplication::clipboard()->setText(address + QStringLiteral("  "));
+        activate(m_window.get());
+    } else if (source == QLatin1String("drop")) {
+        QMimeData mime;
+        mime.setUrls({QUrl(address)});
+        QWidget *target = m_window->contentAreaWidget();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+    } else {
+        m_window->openUrl(address);
+    }
+    QCOMPARE(m_window->urlLineEdit()->text(), address);
+    QVERIFY(m_window->urlLineEdit()->hasFocus());
+    QTRY_VERIFY_WITH_TIMEOUT(!answers.isEmpty(), 60000);
+    QCOMPARE(answers.at(0).at(0).value<Kel::WebMediaInfo>().url, canonical);
+
+    // Coming back to the window with the same clipboard fetches nothing more.
+    if (source == QLatin1String("clipboard")) {
+        QWidget other;
+        other.show();
+        activate(&other);
+        activate(m_window.get());
+        QTest::qWait(200);
+        QCOMPARE(answers.count(), 1);
+    }
+}
+
 void MainWindowTest::execDimsAndCentres()
 {
     QDialog dialog(m_window.get());
@@ -263,28 +331,33 @@ void MainWindowTest::execDimsAndCentres()
     QVERIFY(!m_window->isDarkShadowShown());
 }
 
-void MainWindowTest::closingWithNothingInProgressAsksNothing()
-{
-    BoxAnswerer answerer(QDialogButtonBox::No);
-    QVERIFY(m_window->close());
-    QCoreApplication::processEvents();
-    QCOMPARE(answerer.count(), 0);
-    QVERIFY(!m_window->isVisible());
-}
-
 void MainWindowTest::gallery_data()
 {
     QTest::addColumn<QString>("skin");
-    QTest::newRow("light") << QStringLiteral("light");
-    QTest::newRow("dark") << QStringLiteral("dark");
+    QTest::addColumn<QString>("language");
+    QTest::newRow("light") << QStringLiteral("light") << QString();
+    QTest::newRow("dark") << QStringLiteral("dark") << QString();
+    // The longest words of the translations must fit too.
+    QTest::newRow("light, German") << QStringLiteral("light") << QStringLiteral("de");
 }
 
 // The window in each skin, for a person to look at.
 void MainWindowTest::gallery()
 {
     QFETCH(QString, skin);
+    QFETCH(QString, language);
     QVERIFY(KelSkin::applySkin(skin));
+    QTranslator translator;
+    if (!language.isEmpty()) {
+        QVERIFY(translator.load(QStringLiteral("marlin_") + language, TestTools::appDir() + QStringLiteral("/translations")));
+        QCoreApplication::installTranslator(&translator);
+        QTRY_COMPARE(m_window->downloadButton()->text(), QStringLiteral("HERUNTERLADEN"));
+        skin += QLatin1Char('-') + language;
+    }
     m_window->resize(1040, 680);
+    QCoreApplication::processEvents();
+    // The whole word shows, however long the translation's is.
+    QTRY_VERIFY(m_window->downloadButton()->width() >= m_window->downloadButton()->sizeHint().width());
     QVERIFY(GuiTest::saveShot(m_window.get(), QStringLiteral("window"), QStringLiteral("mainwindow"),
                               QStringLiteral("empty"), skin));
     m_window->urlLineEdit()->setText(pageAddress(SampleSite::progressiveId()));
@@ -294,6 +367,73 @@ void MainWindowTest::gallery()
                               QStringLiteral("address"), skin));
     QVERIFY(GuiTest::saveShot(m_window->balloonDialog(), QStringLiteral("window"), QStringLiteral("balloon"),
                               QString(), skin));
+
+    QTest::mouseClick(m_window->advancedButton(), Qt::LeftButton);
+    QPointer<Tarn::DownloadParametersDialog> popup = m_window->downloadParametersDialog();
+    QVERIFY(popup);
+    QTRY_COMPARE_WITH_TIMEOUT(popup->getState(), Tarn::DownloadParametersDialog::Received, 60000);
+    QTest::qWait(Tarn::PopupDialog::OPEN_DURATION + 100);
+    QVERIFY(GuiTest::saveShot(m_window.get(), QStringLiteral("window"), QStringLiteral("mainwindow"),
+                              QStringLiteral("quality"), skin));
+    popup->reject();
+    QTRY_VERIFY(!popup);
+}
+
+void MainWindowTest::enterDownloadsAndClosingAsksWhileItRuns()
+{
+    Tarn::DownloadList *list = AppContext::instance()->getDataManager()->getDownloadList();
+    QCOMPARE(list->count(), 0);
+    // Slow enough to be still running when the window is asked to close.
+    m_server.setBandwidthLimit(32 * 1024);
+    Tarn::UrlLineEdit *entry = m_window->urlLineEdit();
+    entry->setFocus();
+    QTest::keyClicks(entry, pageAddress(SampleSite::dashId()));
+    QTest::keyClick(entry, Qt::Key_Return);
+    QCOMPARE(list->count(), 1);
+    QVERIFY(entry->text().isEmpty());
+    QCOMPARE(m_window->downloadListButton()->additionalText(), QStringLiteral("1"));
+    Tarn::DownloadItem *item = list->item(0);
+    QVERIFY(item->isWorking());
+
+    {
+        BoxAnswerer no(QDialogButtonBox::No);
+        QVERIFY(!m_window->close());
+        QCOMPARE(no.count(), 1);
+        QVERIFY(no.texts().at(0).contains(QStringLiteral("Are you sure to exit?")));
+    }
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(list->count(), 1);
+    QVERIFY(!m_window->isDarkShadowShown());
+
+    m_server.setBandwidthLimit(0);
+    QTRY_COMPARE_WITH_TIMEOUT(item->getStatus(), Tarn::DownloadItem::Finished, 180000);
+    QVERIFY(QFileInfo(item->getDestFile()).size() > 0);
+
+    // Finished work is no reason to ask; closing clears the core.
+    BoxAnswerer none(QDialogButtonBox::No);
+    QVERIFY(m_window->close());
+    QCOMPARE(none.count(), 0);
+    QCOMPARE(list->count(), 0);
+}
+
+void MainWindowTest::qualityPopupHangsUnderItsButtonAndYieldsToBoxes()
+{
+    m_window->urlLineEdit()->setText(pageAddress(SampleSite::progressiveId()));
+    QTest::mouseClick(m_window->advancedButton(), Qt::LeftButton);
+    QPointer<Tarn::DownloadParametersDialog> popup = m_window->downloadParametersDialog();
+    QVERIFY(popup);
+    QTRY_VERIFY(popup->popupState() == Tarn::PopupDialog::Opened);
+    const QPoint corner = m_window->advancedButton()->mapToGlobal(
+        QPoint(m_window->advancedButton()->width(), m_window->advancedButton()->height()));
+    QCOMPARE(popup->mapToGlobal(QPoint(popup->width(), 0)), corner);
+
+    // A box over the window closes the pop-up first.
+    QTimer::singleShot(100, qApp, [] {
+        if (auto *box = qobject_cast<KelMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    MainWindowUtils::alert(QStringLiteral("Getting media information failed: x"));
+    QTRY_VERIFY(!popup);
 }
 
 QTEST_MAIN(MainWindowTest)

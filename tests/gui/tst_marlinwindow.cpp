@@ -46,8 +46,12 @@ private slots:
     void secondStartHandsOverItsAddress();
     void typedAddressAndEnterGiveTheFile();
     void closingDuringDownloadAsksFirst();
+    void signalEndsTheRunCleanly_data();
+    void signalEndsTheRunCleanly();
 
 private:
+    // Starts marlin and waits for its splash line and its window.
+    void startMarlin(const QString &shotName = QString());
     QProcessEnvironment environment() const;
     QString address(const QString &id) const;
     QString downloadFolder() const { return m_home.filePath(QStringLiteral("videos")); }
@@ -202,13 +206,14 @@ void MarlinWindowTest::screenshot(const QString &name)
     QDir().mkpath(folder);
     QProcess shot;
     shot.setProcessEnvironment(environment());
+    // The window's part of the screen, with the boxes and balloons over it.
     shot.start(TestTools::testDir() + QStringLiteral("/marlin-xshot"),
-               {folder + QStringLiteral("/real-") + name + QStringLiteral(".png")});
+               {folder + QStringLiteral("/real-") + name + QStringLiteral(".png"), m_window});
     QVERIFY(shot.waitForFinished(30000));
     QCOMPARE(shot.exitCode(), 0);
 }
 
-void MarlinWindowTest::startPrintsSplashLine()
+void MarlinWindowTest::startMarlin(const QString &shotName)
 {
     m_marlin = std::make_unique<QProcess>();
     m_marlin->setProcessEnvironment(environment());
@@ -229,9 +234,16 @@ void MarlinWindowTest::startPrintsSplashLine()
                                       QStringLiteral("--name"), QStringLiteral("^Marlin$")});
     m_window = QString::fromLatin1(found).split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0);
     QVERIFY2(!m_window.isEmpty(), "no window named Marlin");
-    // The window paints once the core has started behind it.
-    QTest::qWait(1500);
-    screenshot(QStringLiteral("1-started"));
+    if (!shotName.isEmpty()) {
+        // The window paints once the core has started behind it.
+        QTest::qWait(1500);
+        screenshot(shotName);
+    }
+}
+
+void MarlinWindowTest::startPrintsSplashLine()
+{
+    startMarlin(QStringLiteral("1-started"));
 }
 
 void MarlinWindowTest::secondStartHandsOverItsAddress()
@@ -270,10 +282,13 @@ void MarlinWindowTest::typedAddressAndEnterGiveTheFile()
     bool ok = false;
     xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
     QVERIFY(ok);
+    // The balloon has faded in.
+    QTest::qWait(1200);
+    screenshot(QStringLiteral("5-added"));
     QString file;
     QVERIFY2(waitForNewFile(before, &file), "the typed address gave no file");
     QTest::qWait(1000);
-    screenshot(QStringLiteral("5-second-download-finished"));
+    screenshot(QStringLiteral("6-second-download-finished"));
     const TestTools::ProbeResult probe = TestTools::probeStreams(downloadFolder() + QLatin1Char('/') + file);
     QVERIFY2(probe.ok, qPrintable(probe.error));
     QVERIFY(probe.hasVideo() && probe.hasAudio());
@@ -292,15 +307,17 @@ void MarlinWindowTest::closingDuringDownloadAsksFirst()
     // The download is under way once its first bytes are on disk.
     QTRY_VERIFY_WITH_TIMEOUT(allFiles().size() > finished.size(), DownloadTimeoutMs);
     QTest::qWait(1000);
-    screenshot(QStringLiteral("6-downloading"));
+    screenshot(QStringLiteral("7-downloading"));
 
-    const int windows = visibleWindows().size();
+    // The window alone: the balloon of the new download has faded out.
+    const int windows = 1;
+    QTRY_COMPARE_WITH_TIMEOUT(visibleWindows().size(), windows, 15000);
     focusWindow();
     xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+q")}, &ok);
     QVERIFY(ok);
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindows().size() > windows, 10000);
     QTest::qWait(500);
-    screenshot(QStringLiteral("7-close-asks"));
+    screenshot(QStringLiteral("8-close-asks"));
 
     // No, the default answer, keeps the window and its download.
     xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
@@ -321,6 +338,39 @@ void MarlinWindowTest::closingDuringDownloadAsksFirst()
     QCOMPARE(m_marlin->exitCode(), 0);
     m_server.setBandwidthLimit(0);
     QCOMPARE(allFiles(), finished);
+}
+
+void MarlinWindowTest::signalEndsTheRunCleanly_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("downloading");
+    QTest::newRow("SIGTERM during a download") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGQUIT") << int(SIGQUIT) << false;
+}
+
+// As the end of a session or a closed terminal ends it: nothing is asked,
+// the download is cancelled and leaves nothing behind.
+void MarlinWindowTest::signalEndsTheRunCleanly()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, downloading);
+    const QStringList before = allFiles();
+    startMarlin();
+    if (downloading) {
+        m_server.setBandwidthLimit(64 * 1024);
+        typeAddress(address(SampleSite::manifest().singleId));
+        bool ok = false;
+        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
+        QVERIFY(ok);
+        QTRY_VERIFY_WITH_TIMEOUT(allFiles().size() > before.size(), DownloadTimeoutMs);
+    }
+    ::kill(pid_t(m_marlin->processId()), signalNumber);
+    QVERIFY(m_marlin->waitForFinished(30000));
+    m_server.setBandwidthLimit(0);
+    QCOMPARE(m_marlin->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_marlin->exitCode(), 128 + signalNumber);
+    QCOMPARE(allFiles(), before);
 }
 
 QTEST_GUILESS_MAIN(MarlinWindowTest)

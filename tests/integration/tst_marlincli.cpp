@@ -231,7 +231,9 @@ QStringList TestMarlinCli::homeFiles() const
 {
     QStringList files = filesBelow(m_home);
     // The settings file is the user's own; the run reads it and leaves it be.
+    // The diagnostic log is meant to stay.
     files.removeAll(QStringLiteral("config/Marlin.ini"));
+    files.removeIf([](const QString &file) { return file.startsWith(QLatin1String("log/")); });
     return files;
 }
 
