@@ -2,8 +2,10 @@
 //
 //     bench_puxdownload [pairs] [mebibytes]
 //
-// Serves one page with a file of the given size (default 100 MiB) from the
-// local test server, then downloads its one format alternately with
+// Serves one page with a media file of about the given size (default
+// 100 MiB; uncompressed video, which ffmpeg writes at once and which passes
+// the downloader's check of its result) from the local test server, then
+// downloads its one format alternately with
 // "python3 yt.zip -f <format> -o <folder>/bare.%(ext)s -- <page>" and with a
 // downloader from the library's factory into the same folder, pairs times
 // (default 5). The downloader's median may be at most 5% above the bare
@@ -24,7 +26,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -42,20 +43,21 @@ QTextStream &out()
     return stream;
 }
 
-bool writeRandomFile(const QString &path, qint64 size)
+// Uncompressed frames of a test picture: as many as make size bytes.
+bool writeMediaFile(const QString &path, qint64 size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    QRandomGenerator generator(20240611);
-    for (qint64 written = 0; written < size; written += block.size()) {
-        generator.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
-        const qint64 n = qMin<qint64>(block.size(), size - written);
-        if (file.write(block.constData(), n) != n)
-            return false;
-    }
-    return true;
+    // Small frames: a long clip, of which the check reads only the end, as of a real download.
+    const qint64 frameBytes = 320 * 180 * 3 / 2;
+    const TestTools::RunResult run = TestTools::run(
+        TestTools::ffmpegPath(),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+         QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=25"), QStringLiteral("-frames:v"),
+         QString::number((size + frameBytes - 1) / frameBytes), QStringLiteral("-c:v"), QStringLiteral("rawvideo"),
+         QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-y"), path},
+        120000);
+    if (!run.succeeded())
+        out() << "ffmpeg " << run.describe() << "\n";
+    return run.succeeded();
 }
 
 double median(std::vector<double> values)
@@ -123,7 +125,7 @@ int main(int argc, char *argv[])
     QTemporaryDir downloads;
     if (!site.isValid() || !downloads.isValid())
         return 2;
-    if (!writeRandomFile(site.filePath(QStringLiteral("big.mp4")), mebibytes << 20)) {
+    if (!writeMediaFile(site.filePath(QStringLiteral("big.mkv")), mebibytes << 20)) {
         out() << "Cannot write the served file\n";
         return 2;
     }
@@ -131,7 +133,7 @@ int main(int argc, char *argv[])
     if (!page.open(QIODevice::WriteOnly))
         return 2;
     page.write("<html><head><title>Large file</title></head><body>"
-               "<video controls><source src=\"/big.mp4\" type=\"video/mp4\"></video></body></html>");
+               "<video controls><source src=\"/big.mkv\" type=\"video/x-matroska\"></video></body></html>");
     page.close();
 
     TestHttpServer server;
@@ -166,7 +168,7 @@ int main(int argc, char *argv[])
                 bare.push_back(ms);
             } else {
                 const double ms =
-                    downloaderRun(tool, profile, downloads.filePath(QStringLiteral("ours.mp4")), pageUrl);
+                    downloaderRun(tool, profile, downloads.filePath(QStringLiteral("ours.mkv")), pageUrl);
                 if (ms < 0)
                     return 2;
                 ours.push_back(ms);

@@ -11,7 +11,8 @@ KELFRAME_EXPORT QString appDataPath();
 KELFRAME_EXPORT QString tempPath();
 KELFRAME_EXPORT QString videoPath();
 KELFRAME_EXPORT QString configPath();
-// Files the program can make again at any time (recoloured icons).
+// Files the program can make again at any time (recoloured icons, the
+// extractor tool's unpacked copies).
 KELFRAME_EXPORT QString cachePath();
 // Really tries to create and remove a file in path.
 KELFRAME_EXPORT bool isFolderWritable(const QString &path);

@@ -1,5 +1,7 @@
 #include "transcoder/encodersupport.h"
 
+#include "shared/avlibraries.h"
+
 #include <cstdlib>
 
 extern "C" {
@@ -10,9 +12,9 @@ namespace Kel {
 
 qint32 EncoderSupport::sampleRate(const QString &encoder, qint32 rate)
 {
-    if (rate <= 0 || encoder.isEmpty())
+    if (rate <= 0 || encoder.isEmpty() || !AvLibraries::load())
         return rate;
-    const AVCodec *codec = avcodec_find_encoder_by_name(encoder.toUtf8().constData());
+    const AVCodec *codec = KEL_AV(avcodec_find_encoder_by_name)(encoder.toUtf8().constData());
     if (!codec || !codec->supported_samplerates)
         return rate;
     qint32 closest = 0;

@@ -1,5 +1,6 @@
 #include "transcoder/mediaprobe.h"
 
+#include "shared/avlibraries.h"
 #include "shared/kellog.h"
 
 #include <QFileInfo>
@@ -20,9 +21,9 @@ namespace {
 // none that can be decoded.
 int openBestStream(AVFormatContext *context, AVMediaType type, const QByteArray &file, QString *decoderName)
 {
-    const char *kind = av_get_media_type_string(type);
+    const char *kind = KEL_AV(av_get_media_type_string)(type);
     const AVCodec *decoder = nullptr;
-    const int index = av_find_best_stream(context, type, -1, -1, &decoder, 0);
+    const int index = KEL_AV(av_find_best_stream)(context, type, -1, -1, &decoder, 0);
     if (index == AVERROR_STREAM_NOT_FOUND) {
         KEL_INFO("Could not find %s stream in input file '%s'\n", kind, file.constData());
         return -1;
@@ -32,11 +33,11 @@ int openBestStream(AVFormatContext *context, AVMediaType type, const QByteArray 
         return -1;
     }
 
-    AVCodecContext *codecContext = avcodec_alloc_context3(decoder);
+    AVCodecContext *codecContext = KEL_AV(avcodec_alloc_context3)(decoder);
     bool opened = codecContext
-                  && avcodec_parameters_to_context(codecContext, context->streams[index]->codecpar) >= 0
-                  && avcodec_open2(codecContext, decoder, nullptr) >= 0;
-    avcodec_free_context(&codecContext);
+                  && KEL_AV(avcodec_parameters_to_context)(codecContext, context->streams[index]->codecpar) >= 0
+                  && KEL_AV(avcodec_open2)(codecContext, decoder, nullptr) >= 0;
+    KEL_AV(avcodec_free_context)(&codecContext);
     if (!opened) {
         KEL_INFO("Failed to open %s codec\n", kind);
         return -1;
@@ -62,13 +63,17 @@ bool MediaProbe::open(const QString &file)
 {
     close();
     fileName = file;
+    if (!AvLibraries::load()) {
+        KEL_ERROR("The FFmpeg libraries cannot be loaded: %s", qUtf8Printable(AvLibraries::errorString()));
+        return false;
+    }
     const QByteArray path = file.toUtf8();
-    if (avformat_open_input(&context, path.constData(), nullptr, nullptr) < 0) {
+    if (KEL_AV(avformat_open_input)(&context, path.constData(), nullptr, nullptr) < 0) {
         KEL_INFO("Could not open source file %s\n", path.constData());
         context = nullptr;
         return false;
     }
-    if (avformat_find_stream_info(context, nullptr) < 0) {
+    if (KEL_AV(avformat_find_stream_info)(context, nullptr) < 0) {
         KEL_INFO("Could not find stream information\n");
         close();
         return false;
@@ -79,7 +84,7 @@ bool MediaProbe::open(const QString &file)
 void MediaProbe::close()
 {
     if (context)
-        avformat_close_input(&context);
+        KEL_AV(avformat_close_input)(&context);
 }
 
 FileMediaInfo MediaProbe::describe() const
@@ -102,12 +107,12 @@ FileMediaInfo MediaProbe::describe() const
         if (rate.num <= 0 || rate.den <= 0)
             rate = stream->r_frame_rate;
         info.frameRate = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0.0;
-        AVRational sar = av_guess_sample_aspect_ratio(context, stream, nullptr);
+        AVRational sar = KEL_AV(av_guess_sample_aspect_ratio)(context, stream, nullptr);
         if (sar.num <= 0 || sar.den <= 0)
             sar = AVRational{1, 1};
         int aspectX = 0;
         int aspectY = 0;
-        av_reduce(&aspectX, &aspectY, int64_t(par->width) * sar.num, int64_t(par->height) * sar.den, 1048576);
+        KEL_AV(av_reduce)(&aspectX, &aspectY, int64_t(par->width) * sar.num, int64_t(par->height) * sar.den, 1048576);
         info.aspect = QSize(aspectX, aspectY);
         info.resolution = QSize(par->width, par->height);
         info.type = Video;
@@ -143,8 +148,8 @@ QList<SubtitleStream> MediaProbe::subtitleStreams() const
         if (par->codec_type != AVMEDIA_TYPE_SUBTITLE)
             continue;
         SubtitleStream stream;
-        stream.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-        if (const AVCodecDescriptor *descriptor = avcodec_descriptor_get(par->codec_id)) {
+        stream.codec = QString::fromUtf8(KEL_AV(avcodec_get_name)(par->codec_id));
+        if (const AVCodecDescriptor *descriptor = KEL_AV(avcodec_descriptor_get)(par->codec_id)) {
             if (descriptor->props & AV_CODEC_PROP_TEXT_SUB)
                 stream.kind = SubtitleStream::Text;
             else if (descriptor->props & AV_CODEC_PROP_BITMAP_SUB)

@@ -8,6 +8,7 @@
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxresultcheck.h"
 #include "webfetch/puxruntime.h"
+#include "webfetch/puxtoolcache.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,9 +146,10 @@ void PuxDownloader::download(QString pageUrl, Kel::MediaProfile chosenProfile, K
     initPuxDownloaderCommand();
 }
 
-PuxCommand PuxDownloader::toolCommand() const
+PuxCommand PuxDownloader::toolCommand()
 {
-    return PuxCommand::toolCommand(PuxRuntime::interpreterPath(), toolPath);
+    tool = PuxToolCache::instance()->toolFor(toolPath);
+    return PuxCommand::toolCommand(PuxRuntime::interpreterPath(), tool.runPath());
 }
 
 QString PuxDownloader::newTempBaseName()

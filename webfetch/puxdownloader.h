@@ -3,6 +3,7 @@
 #include "shared/ffmpegmessages.h"
 #include "webfetch/puxcommand.h"
 #include "webfetch/puxprogresstracker.h"
+#include "webfetch/puxtool.h"
 #include "webfetch/webmediadownloader.h"
 
 #include <QProcess>
@@ -72,7 +73,7 @@ private:
     void downloadSubtitles();
     void proceedMerge();
 
-    PuxCommand toolCommand() const;
+    PuxCommand toolCommand();
     QString newTempBaseName();
     void addOutputOption(PuxCommand &command, const QString &baseName) const;
     void startTool(const PuxCommand &command, Run toolRun);
@@ -106,6 +107,8 @@ private:
     QString mergeOutput;
     QString toolPath;
     QString dataDir;
+    // The tool the current run started; held while it may run.
+    PuxTool tool;
     QStringList autoSubtitleLanguages;
     QString vCodec;
     QString aCodec;

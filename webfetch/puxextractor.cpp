@@ -4,6 +4,7 @@
 #include "shared/kellog.h"
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxruntime.h"
+#include "webfetch/puxtoolcache.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -23,12 +24,14 @@ PuxExtractor::~PuxExtractor()
     stopProcess();
 }
 
-PuxCommand PuxExtractor::initPuxExtractorCommand(const QString &toolPath, const QString &url)
+PuxCommand PuxExtractor::initPuxExtractorCommand(const QString &toolPath, const QString &url, const QString &runPath)
 {
     qCDebug(lcPuxExtractor) << "entering pux...";
-    PuxCommand command = PuxCommand::toolCommand(PuxRuntime::interpreterPath(), toolPath);
+    PuxCommand command =
+        PuxCommand::toolCommand(PuxRuntime::interpreterPath(), runPath.isEmpty() ? toolPath : runPath);
     command.add(QStringLiteral(" --dump-json "), {QStringLiteral("--dump-json")});
-    if (PuxRuntime::isZippedTool(command.text()))
+    // The archive decides, also when its copy runs.
+    if (PuxRuntime::isZippedTool(toolPath))
         command.addArgument(QStringLiteral("--no-check-certificate"));
     // Nothing after "--" is read as an option, whatever the address holds.
     command.addArgument(QStringLiteral("--"));
@@ -60,7 +63,8 @@ void PuxExtractor::beginRequest(const QString &requestUrl)
 
 void PuxExtractor::startProcess()
 {
-    const PuxCommand command = initPuxExtractorCommand(toolPath, url);
+    tool = PuxToolCache::instance()->toolFor(toolPath);
+    const PuxCommand command = initPuxExtractorCommand(toolPath, url, tool.runPath());
     KEL_INFO("%s", qPrintable(command.text()));
     process->setWorkingDirectory(PuxRuntime::workingDirectory());
     process->start(command.program(), command.arguments());

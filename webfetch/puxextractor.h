@@ -1,6 +1,7 @@
 #pragma once
 
 #include "webfetch/puxcommand.h"
+#include "webfetch/puxtool.h"
 #include "webfetch/webmediainfoextractor.h"
 
 #include <QPointer>
@@ -27,7 +28,10 @@ public:
     void getMediaInfoBySignal(QString url) override;
     void cancel() override;
 
-    static PuxCommand initPuxExtractorCommand(const QString &toolPath, const QString &url);
+    // runPath, when given, is what runs in place of the archive toolPath
+    // (its unpacked copy).
+    static PuxCommand initPuxExtractorCommand(const QString &toolPath, const QString &url,
+                                              const QString &runPath = QString());
 
 private slots:
     void puxReadOutputData(const QStringList &lines);
@@ -49,6 +53,8 @@ private:
     QString tempDir;
     QString toolPath;
     QString dataDir;
+    // The tool the current request runs; held until the next one.
+    PuxTool tool;
     WebMediaInfo mediaInfo;
     QStringList outputLines;
     QStringList errorLines;

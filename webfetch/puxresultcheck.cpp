@@ -1,5 +1,6 @@
 #include "webfetch/puxresultcheck.h"
 
+#include "shared/avlibraries.h"
 #include "shared/kellog.h"
 
 #include <QFile>
@@ -27,13 +28,13 @@ constexpr double DeclaredTolerance = 0.5;
 
 struct InputCloser
 {
-    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
+    void operator()(AVFormatContext *context) const { KEL_AV(avformat_close_input)(&context); }
 };
 using Input = std::unique_ptr<AVFormatContext, InputCloser>;
 
 int bestStream(AVFormatContext *context, AVMediaType type)
 {
-    const int index = av_find_best_stream(context, type, -1, -1, nullptr, 0);
+    const int index = KEL_AV(av_find_best_stream)(context, type, -1, -1, nullptr, 0);
     // A cover picture is not a video.
     if (index >= 0 && (context->streams[index]->disposition & AV_DISPOSITION_ATTACHED_PIC))
         return -1;
@@ -48,14 +49,14 @@ QHash<int, double> streamEnds(AVFormatContext *context, const QList<int> &stream
     const int64_t start = context->start_time == AV_NOPTS_VALUE ? 0 : context->start_time;
     const int64_t target = start + int64_t(qMax(0.0, from) * AV_TIME_BASE);
     // A file that cannot seek is read from where the probing left off.
-    if (av_seek_frame(context, -1, target, AVSEEK_FLAG_BACKWARD) < 0)
-        av_seek_frame(context, -1, start, AVSEEK_FLAG_BACKWARD);
+    if (KEL_AV(av_seek_frame)(context, -1, target, AVSEEK_FLAG_BACKWARD) < 0)
+        KEL_AV(av_seek_frame)(context, -1, start, AVSEEK_FLAG_BACKWARD);
 
     QHash<int, double> ends;
-    AVPacket *packet = av_packet_alloc();
+    AVPacket *packet = KEL_AV(av_packet_alloc)();
     if (!packet)
         return ends;
-    while (av_read_frame(context, packet) >= 0) {
+    while (KEL_AV(av_read_frame)(context, packet) >= 0) {
         if (streams.contains(packet->stream_index)) {
             const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
             if (stamp != AV_NOPTS_VALUE) {
@@ -68,9 +69,9 @@ QHash<int, double> streamEnds(AVFormatContext *context, const QList<int> &stream
                     *known = qMax(*known, end);
             }
         }
-        av_packet_unref(packet);
+        KEL_AV(av_packet_unref)(packet);
     }
-    av_packet_free(&packet);
+    KEL_AV(av_packet_free)(&packet);
     return ends;
 }
 
@@ -116,13 +117,19 @@ QString PuxResultCheck::timeText(double seconds)
 QString PuxResultCheck::check(const QString &file, const Expectation &expected)
 {
     const QByteArray path = QFile::encodeName(file);
+    if (!AvLibraries::load()) {
+        // Nothing can be judged; the download is kept rather than lost.
+        KEL_ERROR("Download result %s not checked: the FFmpeg libraries cannot be loaded: %s", path.constData(),
+                  qUtf8Printable(AvLibraries::errorString()));
+        return QString();
+    }
     AVFormatContext *opened = nullptr;
-    if (avformat_open_input(&opened, path.constData(), nullptr, nullptr) < 0) {
+    if (KEL_AV(avformat_open_input)(&opened, path.constData(), nullptr, nullptr) < 0) {
         KEL_ERROR("Download result does not open: %s", path.constData());
         return tr("The downloaded file is not readable media.");
     }
     const Input context(opened);
-    if (avformat_find_stream_info(context.get(), nullptr) < 0) {
+    if (KEL_AV(avformat_find_stream_info)(context.get(), nullptr) < 0) {
         KEL_ERROR("Download result has no stream information: %s", path.constData());
         return tr("The downloaded file is not readable media.");
     }

@@ -15,6 +15,7 @@
 #include "kelframe/kelproductinfo.h"
 #include "shared/keltext.h"
 #include "shared/toollocator.h"
+#include "webfetch/puxtoolcache.h"
 
 #include <QDir>
 
@@ -71,6 +72,8 @@ bool AppContext::init()
     // starts; running instances keep theirs.
     LeftoverCleaner::removeLeftovers({settingsManager->getDownloadDestDir(), settingsManager->getConvertDestDir(),
                                       getTempDir(), QDir::tempPath()});
+    // The extractor tool runs from an unpacked copy kept in the user's cache.
+    Kel::PuxToolCache::instance()->setCacheDir(getToolCacheDir());
 
     downloadManager->init();
     convertManager->init();
@@ -102,6 +105,11 @@ QString AppContext::getAppConfDir()
 QString AppContext::getAppDataDir()
 {
     return Kel::Text::removeTrailingSlash(Kel::appDataPath());
+}
+
+QString AppContext::getToolCacheDir()
+{
+    return Kel::Text::removeTrailingSlash(Kel::cachePath()) + QStringLiteral("/tool");
 }
 
 QString AppContext::getTempDir()

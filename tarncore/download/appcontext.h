@@ -42,6 +42,8 @@ public:
     static QString getAppConfDir();
     static QString getAppDataDir();
     static QString getTempDir();
+    // The unpacked copies of the extractor tool.
+    static QString getToolCacheDir();
     static QString getUserVideoDir();
 
     static QString getProductKey();

@@ -18,6 +18,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -234,6 +235,8 @@ QStringList TestMarlinCli::homeFiles() const
     // The diagnostic log is meant to stay.
     files.removeAll(QStringLiteral("config/Marlin.ini"));
     files.removeIf([](const QString &file) { return file.startsWith(QLatin1String("log/")); });
+    // The extractor tool's copy is made once for every later run.
+    files.removeIf([](const QString &file) { return file.startsWith(QLatin1String("cache/tool/")); });
     return files;
 }
 
