@@ -12,7 +12,7 @@
 <context>
     <name>Kel::PuxDownloader</name>
     <message>
-        <location filename="../webfetch/puxdownloader.cpp" line="+198"/>
+        <location filename="../webfetch/puxdownloader.cpp" line="+200"/>
         <source>No quality of the page was chosen.</source>
         <translation>Es wurde keine Qualität der Seite ausgewählt.</translation>
     </message>
@@ -55,7 +55,7 @@
 <context>
     <name>Kel::PuxExtractor</name>
     <message>
-        <location filename="../webfetch/puxextractor.cpp" line="+99"/>
+        <location filename="../webfetch/puxextractor.cpp" line="+103"/>
         <location line="+40"/>
         <source>The extractor tool stopped with exit code %1.</source>
         <translation>Das Extraktionswerkzeug wurde mit dem Rückgabewert %1 beendet.</translation>
@@ -69,7 +69,7 @@
 <context>
     <name>Kel::PuxResultCheck</name>
     <message>
-        <location filename="../webfetch/puxresultcheck.cpp" line="+122"/>
+        <location filename="../webfetch/puxresultcheck.cpp" line="+129"/>
         <location line="+5"/>
         <source>The downloaded file is not readable media.</source>
         <translation>Die heruntergeladene Datei ist keine lesbare Mediendatei.</translation>
@@ -401,12 +401,24 @@
 <context>
     <name>Tarn::ConvertParametersDialog</name>
     <message>
-        <location filename="../marlin/convertparameters/convertparametersdialog.cpp" line="+161"/>
+        <location filename="../marlin/convertparameters/convertparametersdialog.cpp" line="+166"/>
         <source>Customize</source>
         <translation>Anpassen</translation>
     </message>
     <message>
-        <location line="+155"/>
+        <location line="+10"/>
+        <location line="+3"/>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <location line="-3"/>
+        <source>Source size</source>
+        <translation>Originalgröße</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <location line="+157"/>
         <location line="+15"/>
         <source>%1 Kbps</source>
         <translation>%1 kbit/s</translation>
@@ -486,16 +498,16 @@
 <context>
     <name>Tarn::ConvertParametersWidget</name>
     <message>
-        <location filename="../marlin/convertparameters/convertparameterswidget.cpp" line="+163"/>
+        <location filename="../marlin/convertparameters/convertparameterswidget.cpp" line="+165"/>
         <location line="+7"/>
-        <location line="+290"/>
+        <location line="+307"/>
         <source>Same as Source</source>
         <translation>Wie Quelle</translation>
     </message>
     <message>
-        <location line="-271"/>
+        <location line="-288"/>
         <location line="+11"/>
-        <location line="+159"/>
+        <location line="+176"/>
         <location line="+90"/>
         <source>Auto</source>
         <translation>Auto</translation>
@@ -583,7 +595,7 @@
 <context>
     <name>Tarn::ConvertWidget</name>
     <message>
-        <location filename="../marlin/convert/convertwidget.cpp" line="+295"/>
+        <location filename="../marlin/convert/convertwidget.cpp" line="+347"/>
         <source>No videos to convert yet</source>
         <translation>Noch keine Videos zum Konvertieren</translation>
     </message>
@@ -648,7 +660,7 @@
         <translation>Fertige Einträge entfernen</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+16"/>
         <location line="+2"/>
         <source>Details</source>
         <translation>Details</translation>
@@ -1174,7 +1186,7 @@
 <context>
     <name>Tarn::MainWindow</name>
     <message>
-        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+400"/>
+        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+407"/>
         <source>Please enter the URL.</source>
         <translation>Bitte geben Sie die Adresse ein.</translation>
     </message>

@@ -26,10 +26,10 @@ struct ColumnInfo
 const ColumnInfo columns[ConvertListModel::ColumnCount] = {
     {"", Qt::AlignCenter, 100},
     {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "File"), Qt::AlignLeft | Qt::AlignVCenter, 210},
-    {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Resolution"), Qt::AlignCenter, 100},
-    {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Format"), Qt::AlignCenter, 100},
+    {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Resolution"), Qt::AlignCenter, 96},
+    {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Format"), Qt::AlignCenter, 150},
     {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Duration"), Qt::AlignCenter, 75},
-    {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Size"), Qt::AlignCenter, 60},
+    {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Size"), Qt::AlignCenter, 76},
     {QT_TRANSLATE_NOOP("Tarn::ConvertListModel", "Status"), Qt::AlignCenter, 125},
 };
 

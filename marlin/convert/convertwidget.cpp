@@ -32,11 +32,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
+#include <QVector>
 
 #include <algorithm>
 
@@ -106,7 +108,8 @@ ConvertWidget::ConvertWidget(QWidget *parent)
     ui->emptyImageLabel->setIconName(QStringLiteral("guide-convert"));
     ui->emptyImageLabel->setIconSize(48);
     ui->emptyHintLabel->setMinimumWidth(340);
-    ui->emptyAddBtn->setProperty("primary", true);
+    ui->emptyAddBtn->setProperty("primary", QStringLiteral("true"));
+    KelSkin::repolish(ui->emptyAddBtn);
     ui->emptyAddBtn->setAutoDefault(false);
 
     sortModel->setSourceModel(model);
@@ -255,6 +258,7 @@ void ConvertWidget::setUpViews()
     // The file name takes the room the other columns leave.
     header->setStretchLastSection(false);
     header->setSectionResizeMode(ConvertListModel::FileColumn, QHeaderView::Stretch);
+    table->viewport()->installEventFilter(this);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorShown(true);
     table->setSortingEnabled(true);
@@ -265,6 +269,54 @@ void ConvertWidget::setUpViews()
     connect(grid, &ListThumbView::rightButtonClicked, this, &ConvertWidget::onRightButtonClickedOnView);
     connect(grid, &ListThumbView::mouseOverRow, this, &ConvertWidget::onMouseOverRow);
     connect(grid, &ListThumbView::remove, this, &ConvertWidget::onRemove);
+}
+
+bool ConvertWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && watched == getTableView()->viewport())
+        fitColumns();
+    return KelWidget::eventFilter(watched, event);
+}
+
+void ConvertWidget::fitColumns()
+{
+    // In a narrow window the columns beside the file name give up room, down
+    // to what their headings need, before the status column slides out of
+    // sight behind a horizontal scroll bar; widened again, they get their
+    // own widths back.
+    ListTableView *table = getTableView();
+    QHeaderView *header = table->horizontalHeader();
+    const int first = ConvertListModel::ResolutionColumn;
+    const int last = ConvertListModel::StatusColumn;
+    const int minimumFile = 140;
+    // The widest values the narrow columns commonly hold; the profile names
+    // of the format column are elided instead.
+    const QString widest[] = {QStringLiteral("3840x2160"), QString(), QStringLiteral("1:27:14"),
+                              QStringLiteral("999MB"), QString()};
+    const QFontMetrics headingMetrics(header->font());
+    const QFontMetrics valueMetrics(table->font());
+    int wanted = 0;
+    int spare = 0;
+    QVector<int> floors(last + 1, 0);
+    for (int column = first; column <= last; ++column) {
+        const QString heading = model->headerData(column, Qt::Horizontal).toString();
+        const int floor = column == last ? 100
+                                         : qMax(headingMetrics.horizontalAdvance(heading),
+                                                valueMetrics.horizontalAdvance(widest[column - first])) + 24;
+        floors[column] = qMin(floor, ConvertListModel::columnWidth(column));
+        wanted += ConvertListModel::columnWidth(column);
+        spare += ConvertListModel::columnWidth(column) - floors[column];
+    }
+    const int room = table->viewport()->width() - table->columnWidth(ConvertListModel::ThumbnailColumn) - minimumFile;
+    const int excess = wanted - room;
+    if (excess <= 0 && !columnsNarrowed)
+        return;
+    columnsNarrowed = excess > 0;
+    const double share = spare > 0 ? qBound(0.0, double(qMax(excess, 0)) / spare, 1.0) : 0.0;
+    for (int column = first; column <= last; ++column) {
+        const int full = ConvertListModel::columnWidth(column);
+        table->setColumnWidth(column, full - qRound((full - floors[column]) * share));
+    }
 }
 
 void ConvertWidget::applyIcons()
@@ -319,6 +371,11 @@ void ConvertWidget::retranslate()
     actRowOpenFolder->setToolTip(tr("Open Destination Folder"));
     actRowRemove->setText(tr("Remove"));
     actRowRemove->setToolTip(tr("Remove"));
+    // Headings and status words are the model's: the views show them anew.
+    model->headerDataChanged(Qt::Horizontal, 0, ConvertListModel::ColumnCount - 1);
+    if (model->rowCount() > 0)
+        emit model->dataChanged(model->index(0, 0),
+                                model->index(model->rowCount() - 1, ConvertListModel::ColumnCount - 1));
     ui->listModeBtn->setToolTip(tr("Details"));
     ui->thumbModeBtn->setToolTip(tr("Thumbnails"));
     ui->listModeBtn->setAccessibleName(tr("Details"));
@@ -392,7 +449,7 @@ void ConvertWidget::updatePage()
 void ConvertWidget::updateSelectionLabel()
 {
     const int count = selectedCount();
-    ui->selectedItemsLabel->setText(count <= 1 ? tr("%1 item selected").arg(count)
+    ui->selectedItemsLabel->setText(count == 1 ? tr("%1 item selected").arg(count)
                                                : tr("%1 items selected").arg(count));
 }
 

@@ -118,12 +118,14 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createActions();
     void createMenus();
     void setUpViews();
     void applyIcons();
+    void fitColumns();
     void updatePage();
     void updateSelectionLabel();
     void updateToolBarLayer();
@@ -158,6 +160,7 @@ private:
     ListSelectionModel *selectionModel;
     ConvertListToolBarDelegate *toolBarDelegate;
     int hoveredRow = -1;
+    bool columnsNarrowed = false;
 
     QAction *actStart = nullptr;
     QAction *actPause = nullptr;

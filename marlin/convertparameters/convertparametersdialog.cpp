@@ -6,6 +6,7 @@
 #include "marlin/convertparameters/convertparameterswidget.h"
 #include "marlin/convertparameters/presettexts.h"
 #include "marlin/mainwindow/mainwindowutils.h"
+#include "tarncore/convert/convertitem.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/settings/mediainfodict.h"
 #include "tarncore/settings/settingsmanager.h"
@@ -26,6 +27,7 @@ namespace {
 // The preset category last accepted: it lets the dialog open in the right
 // place when that preset is gone from a later presets file.
 const QString LastCategoryKey = QStringLiteral("app_last_convert_profile_category");
+constexpr int TileWidth = 150;
 
 SettingsManager *settings()
 {
@@ -44,15 +46,18 @@ ConvertParametersDialog::ConvertParametersDialog(QWidget *parent)
     , ui(new Ui::ConvertParametersDialogUi)
     , categoryGroup(new QButtonGroup(this))
 {
-    ui->setupUi(this);
+    // Named before the form is built: its widgets may be polished while it
+    // is, and the style sheet picks them by this name.
     setObjectName(QStringLiteral("convertParametersDialog"));
+    ui->setupUi(this);
     for (QWidget *widget : {ui->categoryListWidget, static_cast<QWidget *>(ui->profileBriefStackedWidget),
                             ui->buttonBarWidget, ui->contentWidget})
         widget->setAttribute(Qt::WA_StyledBackground);
-    ui->categoryTitleLabel->setProperty("dim", QStringLiteral("true"));
-    for (QLabel *label : {ui->formatLabel, ui->codecLabel, ui->resolutionLabel, ui->bitrateLabel,
-                          ui->descriptionValueLabel, ui->emptyBriefLabel})
+    for (QLabel *label : {ui->categoryTitleLabel, ui->formatLabel, ui->codecLabel, ui->resolutionLabel,
+                          ui->bitrateLabel, ui->descriptionValueLabel, ui->emptyBriefLabel}) {
         label->setProperty("dim", QStringLiteral("true"));
+        KelSkin::repolish(label);
+    }
 
     QListWidget *list = ui->profileListWidget;
     list->setViewMode(QListView::IconMode);
@@ -104,7 +109,7 @@ ConvertParametersDialog::ConvertParametersDialog(QWidget *parent)
         selectProfile(name);
     }
 
-    resize(800, 540);
+    resize(860, 580);
     retranslate();
 }
 
@@ -160,6 +165,19 @@ QString ConvertParametersDialog::categoryTitle(const QString &category)
     if (category == CustomizeCategory)
         return tr("Customize");
     return PresetTexts::translate(category);
+}
+
+QString ConvertParametersDialog::presetSummary(const Kel::MediaProfile &profile)
+{
+    const QString format = profile.format.toUpper();
+    if (!profile.vCodec.isEmpty() && profile.type != Kel::Audio) {
+        const bool sourceSize =
+            profile.autoResolution || profile.sameAsSource || profile.resolution.width() < 1;
+        return tr("%1 · %2").arg(format, sourceSize ? tr("Source size") : ConvertItem::resolutionLabel(profile.resolution));
+    }
+    if (profile.aBitRate >= 1000)
+        return tr("%1 · %2").arg(format, tr("%1 Kbps").arg(profile.aBitRate / 1000));
+    return format;
 }
 
 QList<QAbstractButton *> ConvertParametersDialog::categoryButtons() const
@@ -262,8 +280,10 @@ void ConvertParametersDialog::fillProfiles(const QString &category)
     const QList<Kel::MediaProfile> profiles = settings()->getCategoryProfiles(category);
     for (const Kel::MediaProfile &profile : profiles) {
         auto *tile = new ThumbnailListWidgetItem(list);
+        // Wider than the plain tile, so that most preset names fit.
+        tile->setFixedWidth(TileWidth);
         tile->setText(profile.name);
-        tile->setDescription(PresetTexts::translate(profile.description));
+        tile->setDescription(presetSummary(profile));
         tile->setProperty("category", category);
         tile->setProperty("profile", profile.name);
         tile->setItemWidget();
@@ -415,7 +435,7 @@ void ConvertParametersDialog::retranslate()
             const QString name = tile->property("profile").toString();
             for (const Kel::MediaProfile &profile : settings()->getCategoryProfiles(shownCategory)) {
                 if (profile.name == name)
-                    tile->setDescription(PresetTexts::translate(profile.description));
+                    tile->setDescription(presetSummary(profile));
             }
         }
     }

@@ -61,6 +61,10 @@ public:
     // The category's name in the user's language (the names come from the
     // presets file).
     static QString categoryTitle(const QString &category);
+    // What a preset's tile says under its name: the format and the frame
+    // size, or the bit rate of a sound format. The preset's own words are
+    // in the brief below the tiles.
+    static QString presetSummary(const Kel::MediaProfile &profile);
 
 public slots:
     void onCategoryButtonChecked(bool checked);

@@ -61,13 +61,15 @@ ConvertParametersWidget::ConvertParametersWidget(QWidget *parent)
     , ui(new Ui::ConvertParametersWidgetUi)
 {
     ui->setupUi(this);
-    setObjectName(QStringLiteral("convertParametersWidget"));
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);
-    for (QLabel *section : {ui->videoSectionLabel, ui->audioSectionLabel})
+    for (QLabel *section : {ui->videoSectionLabel, ui->audioSectionLabel}) {
         section->setProperty("section", QStringLiteral("true"));
+        KelSkin::repolish(section);
+    }
     for (QLabel *unit : {ui->videoBitRateUnitLabel, ui->audioBitRateUnitLabel, ui->sampleRateUnitLabel}) {
         unit->setProperty("dim", QStringLiteral("true"));
+        KelSkin::repolish(unit);
         unit->setMinimumWidth(36);
     }
 
@@ -199,12 +201,20 @@ void ConvertParametersWidget::fillVideoBitRates()
     }
     const QString wanted = profile.autoBitRate ? tr("Auto") : (profile.vBitRate > 0 ? kiloText(profile.vBitRate) : QString());
     fillBox(ui->videoBitRate, texts, rates, wanted, defaultRate > 0 ? kiloText(defaultRate) : QString());
-    const int index = ui->videoBitRate->currentIndex();
-    profile.autoBitRate = index == 0;
-    if (index > 0)
-        profile.vBitRate = ui->videoBitRate->currentData().toInt();
-    else if (index < 0)
-        profile.vBitRate = -1;
+    // A rate the user typed before stays while the rule still allows it.
+    const bool typed = !profile.autoBitRate && ui->videoBitRate->currentText() != wanted
+        && profile.vBitRate >= vBitRateMin && profile.vBitRate <= vBitRateMax && vBitRateMin > 0;
+    if (typed) {
+        const QSignalBlocker blocker(ui->videoBitRate);
+        ui->videoBitRate->setEditText(wanted);
+    } else {
+        const int index = ui->videoBitRate->currentIndex();
+        profile.autoBitRate = index == 0;
+        if (index > 0)
+            profile.vBitRate = ui->videoBitRate->currentData().toInt();
+        else if (index < 0)
+            profile.vBitRate = -1;
+    }
     updateRangeToolTips();
 }
 
@@ -240,9 +250,17 @@ void ConvertParametersWidget::fillAudioBitRates()
         }
     }
     aBitRateValidator->setRange(bottom, top);
-    fillBox(ui->audioBitRate, texts, rates, profile.aBitRate > 0 ? kiloText(profile.aBitRate) : QString(),
-            defaultRate > 0 ? kiloText(defaultRate) : QString());
-    profile.aBitRate = ui->audioBitRate->currentIndex() >= 0 ? ui->audioBitRate->currentData().toInt() : -1;
+    const QString wanted = profile.aBitRate > 0 ? kiloText(profile.aBitRate) : QString();
+    fillBox(ui->audioBitRate, texts, rates, wanted, defaultRate > 0 ? kiloText(defaultRate) : QString());
+    // A rate the user typed before stays while the rule still allows it.
+    const bool typed = !texts.isEmpty() && ui->audioBitRate->currentText() != wanted
+        && profile.aBitRate >= qint64(bottom) * 1000 && profile.aBitRate <= qint64(top) * 1000;
+    if (typed) {
+        const QSignalBlocker blocker(ui->audioBitRate);
+        ui->audioBitRate->setEditText(wanted);
+    } else {
+        profile.aBitRate = ui->audioBitRate->currentIndex() >= 0 ? ui->audioBitRate->currentData().toInt() : -1;
+    }
     ui->audioBitRate->setEnabled(ui->audioBitRate->count() > 0);
     updateRangeToolTips();
 }
@@ -275,7 +293,8 @@ void ConvertParametersWidget::updateVideoRows()
                             static_cast<QWidget *>(ui->videoBitRate), static_cast<QWidget *>(ui->videoCodecLabel),
                             static_cast<QWidget *>(ui->videoResolutionLabel),
                             static_cast<QWidget *>(ui->videoBitRateLabel),
-                            static_cast<QWidget *>(ui->videoBitRateUnitLabel)})
+                            static_cast<QWidget *>(ui->videoBitRateUnitLabel),
+                            static_cast<QWidget *>(ui->videoSectionLabel)})
         widget->setEnabled(video);
 }
 

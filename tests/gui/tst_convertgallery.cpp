@@ -9,15 +9,19 @@
 #include "marlin/convert/convertwidget.h"
 #include "marlin/convertparameters/convertparametersdialog.h"
 #include "marlin/convertparameters/convertparameterswidget.h"
+#include "marlin/mainwindow/mainwindow.h"
 #include "tarncore/convert/convertitem.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/datamanager.h"
 #include "tarncore/settings/settingsmanager.h"
 #include "widgetkit/listtableview.h"
+#include "widgetkit/navigatorbuttonwidget.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -75,6 +79,8 @@ private slots:
     void page();
     void dialog_data();
     void dialog();
+    void window_data();
+    void window();
 
 private:
     void fillList(ConvertWidget *page);
@@ -89,6 +95,7 @@ void ConvertGallery::initTestCase()
     GuiTest::isolate(m_root);
     AppContext::setAppDirOverride(TestTools::appDir());
     QCursor::setPos(-500, -500);
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Marlin"));
     QVERIFY(AppContext::instance()->init());
     settings()->setConvertDestDir(m_root.filePath(QStringLiteral("converted")));
 }
@@ -212,6 +219,45 @@ void ConvertGallery::dialog()
     settle(&dialog);
     QVERIFY(GuiTest::saveShot(&dialog, QStringLiteral("convert"), QStringLiteral("dialog"),
                               QStringLiteral("custom-audio"), skin));
+}
+
+void ConvertGallery::window_data()
+{
+    dialog_data();
+}
+
+// The page where it lives: in the main window, behind the Convert button.
+void ConvertGallery::window()
+{
+    QFETCH(QString, skin);
+    QVERIFY(KelSkin::applySkin(skin));
+    AppContext::instance()->getDataManager()->clearAllConvertItems();
+    MainWindow window;
+    window.show(true);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(1040, 680);
+    window.onShowConvertList();
+    QCOMPARE(window.contentAreaWidget()->currentWidget(), window.convertWidget());
+    settle(&window);
+    QVERIFY(GuiTest::saveShot(&window, QStringLiteral("convert"), QStringLiteral("window"), QStringLiteral("empty"),
+                              skin));
+    fillList(window.convertWidget());
+    QCOMPARE(window.convertListButton()->additionalText(), QStringLiteral("6"));
+    settle(&window);
+    QVERIFY(GuiTest::saveShot(&window, QStringLiteral("convert"), QStringLiteral("window"), QStringLiteral("table"),
+                              skin));
+    // Narrowed, the columns beside the file name give way; the status stays.
+    window.resize(860, 600);
+    settle(&window);
+    ListTableView *table = window.convertWidget()->getTableView();
+    QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
+    QVERIFY(GuiTest::saveShot(&window, QStringLiteral("convert"), QStringLiteral("window"), QStringLiteral("narrow"),
+                              skin));
+    window.resize(1040, 680);
+    settle(&window);
+    QCOMPARE(table->columnWidth(ConvertListModel::FormatColumn),
+             ConvertListModel::columnWidth(ConvertListModel::FormatColumn));
+    AppContext::instance()->getDataManager()->clearAllConvertItems();
 }
 
 QTEST_MAIN(ConvertGallery)

@@ -10,6 +10,7 @@
 #include "marlin/convert/convertwidget.h"
 #include "marlin/convertparameters/convertparametersdialog.h"
 #include "marlin/convertparameters/convertparameterswidget.h"
+#include "marlin/convertparameters/regexspinbox.h"
 #include "tarncore/convert/convertitem.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/convertlist.h"
@@ -126,6 +127,8 @@ private slots:
     void actionsFollowStatus();
     void videoBitRateEntry_data();
     void videoBitRateEntry();
+    void regexSpinBoxEntry_data();
+    void regexSpinBoxEntry();
     void outOfRangeBitRateKeepsDialogOpen();
     void checkBoxSwitchesMode();
     void vanishedLastProfile_data();
@@ -457,6 +460,37 @@ void ConvertPageTest::videoBitRateEntry()
     QCOMPARE(box->lineEdit()->hasAcceptableInput(), accepted);
 }
 
+void ConvertPageTest::regexSpinBoxEntry_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("acceptable");
+    const QString twoDigits = QStringLiteral("^[1-9][0-9]\\d*");
+    QTest::newRow("two digits") << twoDigits << "96" << "96" << true;
+    QTest::newRow("leading zero refused") << twoDigits << "05" << "5" << false;
+    QTest::newRow("the range still counts") << twoDigits << "123456" << "12345" << true;
+    QTest::newRow("no pattern") << QString() << "5" << "5" << true;
+}
+
+void ConvertPageTest::regexSpinBoxEntry()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, acceptable);
+    RegexSpinBox box(&m_host);
+    box.setRange(0, 100000);
+    box.setPattern(pattern);
+    QCOMPARE(box.getPattern(), pattern);
+    auto *edit = box.findChild<QLineEdit *>();
+    QVERIFY(edit);
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(edit->hasAcceptableInput(), acceptable);
+}
+
 void ConvertPageTest::outOfRangeBitRateKeepsDialogOpen()
 {
     ConvertParametersDialog dialog(&m_host);
@@ -479,6 +513,11 @@ void ConvertPageTest::outOfRangeBitRateKeepsDialogOpen()
     QCOMPARE(stored.vBitRate, 1800000);
     QCOMPARE(stored.resolution, QSize(1280, 720));
     QVERIFY(!stored.autoBitRate);
+    // The typed rate comes back with the dialog.
+    ConvertParametersDialog again(&m_host);
+    QVERIFY(again.isCustomPageShown());
+    QCOMPARE(again.customWidget()->videoBitRateBox()->currentText(), QStringLiteral("1800"));
+    QCOMPARE(again.getProfile().vBitRate, 1800000);
 }
 
 void ConvertPageTest::checkBoxSwitchesMode()
