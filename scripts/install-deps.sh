@@ -13,6 +13,7 @@ packages=(
   ffmpeg python3 yt-dlp zip unzip
   gpgv gnupg
   xvfb xauth xdotool libxkbcommon-x11-0 libxcb-cursor0 fonts-dejavu-core
+  fonts-droid-fallback fonts-nanum
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "marlin/download/downloadwidget.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/quality/downloadparametersdialog.h"
+#include "marlin/settings/settingwidget.h"
 
 #include "kelframe/kelapplication.h"
 #include "kelframe/kelfolders.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     MainWindowUtils::instance()->setParent(this);
     setObjectName(QStringLiteral("MainWindow"));
     buildUi();
+    setPage(m_settingsBtn, new SettingWidget);
     connectSignals();
 }
 
