@@ -190,6 +190,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     Kel::PuxWorker *worker = Kel::PuxWorker::instance();
+    // The script as the application directory holds it.
+    worker->setScriptPath(TestTools::appDir() + QLatin1Char('/') + Kel::PuxWorker::ScriptName);
     out() << "page " << page << ", " << runs << " runs of each; interpreter " << python << "\n";
     out().flush();
 

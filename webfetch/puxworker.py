@@ -145,13 +145,15 @@ def main():
         print("usage: puxworker.py TOOL OPTION...", file=sys.stderr)
         return CANNOT_START
     tool, options = sys.argv[1], sys.argv[2:]
-    # The answers have the real standard output to themselves; anything
-    # else that writes to it directly goes nowhere.
+    # The requests and the answers have the real standard input and output
+    # to themselves: nothing the tool does can read the one or write between
+    # the other.
     answers = os.fdopen(os.dup(1), "w", encoding="ascii", newline="\n")
-    devnull = os.open(os.devnull, os.O_WRONLY)
+    requests = os.fdopen(os.dup(0), "r", encoding="utf-8", errors="replace", newline="\n")
+    devnull = os.open(os.devnull, os.O_RDWR)
+    os.dup2(devnull, 0)
     os.dup2(devnull, 1)
     os.close(devnull)
-    requests = os.fdopen(os.dup(0), "r", encoding="utf-8", errors="replace", newline="\n")
     tool = os.path.abspath(tool)
     sys.path.insert(0, tool)
     try:
