@@ -55,7 +55,8 @@ QString CliApplication::helpText() const
                "number when interrupted (SIGINT, SIGTERM, SIGHUP or SIGQUIT).\n\n"
                "The settings are those of the Marlin program (MARLIN_HOME points them\n"
                "elsewhere); the options of a command change them for one run only. The\n"
-               "diagnostic log goes to files in the temporary folder.\n");
+               "diagnostic log goes to files in ~/.local/state/Marlin/log (MARLIN_HOME/log\n"
+               "when MARLIN_HOME is set).\n");
     return text;
 }
 

@@ -46,7 +46,7 @@ QString KelSingleInstance::serverNameFor(const QString &id)
             readable.append(c);
     }
     const QByteArray hash = QCryptographicHash::hash(id.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-    return QStringLiteral("kel-%1-%2-%3").arg(readable).arg(::getuid()).arg(QString::fromLatin1(hash));
+    return QStringLiteral("kel-%1-%2-%3").arg(readable, QString::number(::getuid()), QString::fromLatin1(hash));
 }
 
 bool KelSingleInstance::isPrimary() const

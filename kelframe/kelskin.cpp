@@ -83,6 +83,8 @@ QString readText(const QString &path)
 // followed by "text".
 QString substituteTokens(QString text, const QHash<QString, QString> &values)
 {
+    if (!text.contains(QLatin1Char('@')))
+        return text;
     QStringList keys = values.keys();
     std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
         return a.size() != b.size() ? a.size() > b.size() : a < b;
@@ -246,6 +248,7 @@ bool KelSkin::writeIcons(const QString &skin)
             whole = writeIfChanged(target, text.toUtf8()) && whole;
         }
     }
+    m_iconsWritten.insert(skin);
     return whole;
 }
 
@@ -256,8 +259,10 @@ QString KelSkin::iconPath(const QString &name)
     const QString path = iconFolder(current) + QLatin1Char('/') + name + QStringLiteral(".svg");
     if (QFileInfo::exists(path))
         return path;
-    // The icons of a skin that was never applied are written on first use.
-    if (!QFileInfo::exists(resourceDir() + QStringLiteral("/icons")))
+    // The icons of a skin that was never applied are written on first use;
+    // a name with no icon (a variant of a variant) is no reason to write
+    // them all again.
+    if (skin->m_iconsWritten.contains(current) || !QFileInfo::exists(resourceDir() + QStringLiteral("/icons")))
         return QString();
     skin->writeIcons(current);
     return QFileInfo::exists(path) ? path : QString();

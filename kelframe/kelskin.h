@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QIcon>
 #include <QObject>
 #include <QPalette>
@@ -81,6 +82,8 @@ private:
 
     QHash<QString, QHash<QString, QColor>> m_tokens;
     QString m_current;
+    // Skins whose icons this process has written already.
+    QSet<QString> m_iconsWritten;
     QString m_resourceDir;
     QPalette m_desktopPalette;
 };

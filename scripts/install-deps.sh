@@ -11,7 +11,7 @@ packages=(
   libjsoncpp-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   ffmpeg python3 yt-dlp zip unzip
-  xvfb xauth libxkbcommon-x11-0 libxcb-cursor0 fonts-dejavu-core
+  xvfb xauth xdotool libxkbcommon-x11-0 libxcb-cursor0 fonts-dejavu-core
 )
 
 missing=()

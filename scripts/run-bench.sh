@@ -20,8 +20,8 @@ bash "$here/scripts/install-deps.sh"
 echo "bench: building in release mode into $build_dir"
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)" --target \
-  marlin-cli app_data ytzip bench_mediainfo bench_puxworker bench_cliinfo bench_puxdownload bench_transcoder bench_clistart \
-  bench_views
+  marlin-cli marlin app_data ytzip bench_mediainfo bench_puxworker bench_cliinfo bench_puxdownload bench_transcoder \
+  bench_clistart bench_windowstart bench_windowmemory bench_views
 mkdir -p "$logs"
 
 # The benchmarks' own diagnostic log stays in its files.
@@ -54,6 +54,9 @@ run cliinfo "$build_dir/bench/bench_cliinfo" --runs 15 --program "$build_dir/app
 run download "$build_dir/bench/bench_puxdownload" 5 100
 run transcoder "$build_dir/bench/bench_transcoder" --runs 8 --seconds 40 --probes 200
 run clistart "$build_dir/bench/bench_clistart" --runs 30 --program "$build_dir/app/marlin-cli"
+# The window benchmarks bring their own X server (Xvfb).
+run windowstart "$build_dir/bench/bench_windowstart" --runs 30 --program "$build_dir/app/marlin"
+run windowmemory xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$build_dir/bench/bench_windowmemory" --items 100
 run views "$build_dir/bench/bench_views" --rows 1000 --rounds 15
 
 # field LOG REGEX: the first group of the last line of LOG matching REGEX.
@@ -110,6 +113,12 @@ probe_ms=$(field transcoder '^probe: .* median ([0-9.]+) ms.*')
 st_bare=$(field clistart '^start: bare Qt ([0-9.]+) ms.*')
 st_ours=$(field clistart '^start: .* marlin-cli ([0-9.]+) ms.*')
 st_ratio=$(field clistart '^start: .* ratio ([0-9.]+).*')
+ws_bare=$(field windowstart '^window start: bare Qt ([0-9.]+) ms.*')
+ws_ours=$(field windowstart '^window start: .* marlin ([0-9.]+) ms.*')
+ws_ratio=$(field windowstart '^window start: .* ratio ([0-9.]+).*')
+wm_empty=$(field windowmemory '^window memory: empty list ([0-9]+) KiB.*')
+wm_full=$(field windowmemory '^window memory: .* finished items ([0-9]+) KiB.*')
+wm_items=$(field windowmemory '^window memory: .*, ([0-9]+) finished items.*')
 for kind in table grid; do
   declare "${kind}_insert=$(field views "^views: $kind [0-9]+ rows: insert ([0-9.]+) ms.*")"
   declare "${kind}_insert_painted=$(field views "^views: $kind [0-9]+ rows: insert [0-9.]+ ms \\(painted ([0-9.]+) ms.*")"
@@ -157,6 +166,10 @@ row "conversion: ffmpegConverter / bare ffmpeg" "$(or_dash "$cv_ours") s" "$(or_
 row "probe time per file (FFmpeg libraries)" "$(or_dash "$probe_ms") ms" "-" "-" "-" "reported"
 row "marlin-cli start and --help / bare Qt" "$(or_dash "$st_ours") ms" "$(or_dash "$st_bare") ms" \
   "$(or_dash "$st_ratio")" "-" "reported"
+row "marlin start to its splash line / bare Qt window" "$(or_dash "$ws_ours") ms" "$(or_dash "$ws_bare") ms" \
+  "$(or_dash "$ws_ratio")" "<= 1.5" "$(verdict "$ws_ratio" 1.5)"
+row "window memory, empty download list" "$(or_dash "$wm_empty") KiB" "-" "-" "-" "reported"
+row "window memory, $(or_dash "$wm_items") finished downloads" "$(or_dash "$wm_full") KiB" "-" "-" "-" "reported"
 for kind in table grid; do
   insert_var=${kind}_insert; insert_painted_var=${kind}_insert_painted
   round_var=${kind}_round; round_painted_var=${kind}_round_painted

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -15,6 +14,10 @@
 #include <string>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Kel {
 namespace Log {
@@ -23,24 +26,31 @@ namespace {
 
 constexpr int messageBufferSize = 128000;
 constexpr int traceBufferSize = 1024;
-constexpr qint64 traceRolloverSize = 8192;
 
-// Set once and then only read; the flag is atomic so that a record written
-// from another thread sees a complete state.
-struct State
+struct Config
 {
     QString logFile;
     QByteArray logFileLocal;
+    QByteArray rotatedLocal;
     qint32 minLevel = Info;
     qint32 outputs = ToFile | ToStandardOutput | ToDebugger;
-    std::atomic<bool> initialised{false};
-    std::mutex initMutex;
 };
 
+// The module's state. Writers take a copy of the configuration under the
+// lock, so that a later initLog() never changes it under their feet; the
+// copy shares its texts and costs no allocation.
+struct State
+{
+    std::mutex mutex;
+    bool initialised = false;
+    Config config;
+};
+
+// Never destroyed: threads may still write while the process ends.
 State &state()
 {
-    static State s;
-    return s;
+    static State *s = new State;
+    return *s;
 }
 
 void moduleAnchor() {}
@@ -55,13 +65,43 @@ qint32 envNumber(const char *name, qint32 fallback)
     return ok ? n : fallback;
 }
 
-void ensureInitialised()
+// The second file of a log file: its last "1" becomes "2"; a name without
+// one gets ".2" appended.
+QString rotatedName(const QString &path)
+{
+    const qsizetype one = path.lastIndexOf(QLatin1Char('1'));
+    if (one < 0 || one < path.lastIndexOf(QLatin1Char('/')))
+        return path + QStringLiteral(".2");
+    QString copy = path;
+    copy[one] = QLatin1Char('2');
+    return copy;
+}
+
+void setConfig(State &s, const QString &path, qint32 minLevel, qint32 outputs)
+{
+    Config c;
+    c.logFile = path.isEmpty() ? defaultLogFile() : path;
+    if (!c.logFile.isEmpty()) {
+        c.logFileLocal = QFile::encodeName(c.logFile);
+        c.rotatedLocal = QFile::encodeName(rotatedName(c.logFile));
+    }
+    c.minLevel = minLevel;
+    c.outputs = outputs;
+    s.config = c;
+    s.initialised = true;
+}
+
+// The configuration, set up with the defaults and the environment on first
+// use; any number of threads may meet here at once.
+Config config()
 {
     State &s = state();
-    if (s.initialised.load(std::memory_order_acquire))
-        return;
-    initLog(QString(), envNumber("MARLIN_LOG_LEVEL", Info),
-            envNumber("MARLIN_LOG_OUTPUTS", ToFile | ToStandardOutput | ToDebugger));
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!s.initialised) {
+        setConfig(s, QString(), envNumber("MARLIN_LOG_LEVEL", Info),
+                  envNumber("MARLIN_LOG_OUTPUTS", ToFile | ToStandardOutput | ToDebugger));
+    }
+    return s.config;
 }
 
 QByteArray localTimeText()
@@ -81,17 +121,89 @@ QByteArray localTimeText()
     return QByteArray(buf, int(n));
 }
 
-void appendToFile(const QByteArray &path, const char *data, std::size_t size)
+bool writeAll(int fd, const char *data, std::size_t size)
 {
-    if (FILE *f = std::fopen(path.constData(), "ab")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= std::size_t(n);
     }
+    return true;
 }
 
-QString traceFile()
+// Appends data to the file at path, which stays below LogFileLimit bytes:
+// a file that the record would take beyond it is renamed to rotated first.
+// Threads and processes writing the same file (several runs of a program)
+// take turns through an exclusive lock on it; one that finds the name
+// already given to a newer file after the wait writes to that one.
+void appendToFile(const Config &c, const char *data, std::size_t size)
 {
-    return QDir::tempPath() + QLatin1Char('/') + moduleFileName() + QStringLiteral(".1.log");
+    if (c.logFileLocal.isEmpty())
+        return;
+    const int savedErrno = errno;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int fd = ::open(c.logFileLocal.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                              S_IRUSR | S_IWUSR);
+        if (fd < 0)
+            break;
+        while (::flock(fd, LOCK_EX) < 0 && errno == EINTR) {
+        }
+        struct stat opened;
+        struct stat named;
+        bool again = ::fstat(fd, &opened) < 0 || ::stat(c.logFileLocal.constData(), &named) < 0
+            || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev;
+        if (!again && opened.st_size > 0 && opened.st_size + qint64(size) > LogFileLimit) {
+            ::rename(c.logFileLocal.constData(), c.rotatedLocal.constData());
+            again = true;
+        }
+        if (!again) {
+            // A file of an older version or of a wider umask is made private.
+            if ((opened.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+                ::fchmod(fd, S_IRUSR | S_IWUSR);
+            writeAll(fd, data, size);
+        }
+        ::close(fd);
+        if (!again)
+            break;
+    }
+    errno = savedErrno;
+}
+
+// Makes path a folder of this user's alone: created with its missing
+// parents, each 0700, and accepted only when it is a real folder (no link)
+// owned by this user; its permissions are then narrowed to 0700.
+bool makePrivateFolder(const QString &path)
+{
+    if (path.isEmpty() || !path.startsWith(QLatin1Char('/')))
+        return false;
+    const QByteArray local = QFile::encodeName(QDir::cleanPath(path));
+    for (qsizetype i = 1; i <= local.size(); ++i) {
+        if (i == local.size() || local.at(i) == '/') {
+            const QByteArray part = local.left(i);
+            if (::mkdir(part.constData(), S_IRWXU) < 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    struct stat info;
+    if (::lstat(local.constData(), &info) < 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+        return false;
+    if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::chmod(local.constData(), S_IRWXU) < 0)
+        return false;
+    return true;
+}
+
+QString stateFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
+    if (xdg.startsWith(QLatin1Char('/')))
+        return xdg;
+    const QString home = qEnvironmentVariable("HOME");
+    return home.startsWith(QLatin1Char('/')) ? home + QStringLiteral("/.local/state") : QString();
 }
 
 } // namespace
@@ -107,32 +219,48 @@ QString moduleFileName()
     return QStringLiteral("log");
 }
 
+QString logFolder()
+{
+    QStringList candidates;
+    const QString home = qEnvironmentVariable("MARLIN_HOME");
+    if (!home.isEmpty()) {
+        candidates << QDir::cleanPath(QDir(home).absolutePath()) + QStringLiteral("/log");
+    } else {
+        const QString base = stateFolder();
+        if (!base.isEmpty())
+            candidates << base + QStringLiteral("/Marlin/log");
+    }
+    // A read-only or missing home still leaves a log, as before, in the
+    // temporary folder, but in a folder of this user's own.
+    candidates << QDir::tempPath() + QStringLiteral("/Marlin-log-") + QString::number(::geteuid());
+    for (const QString &candidate : std::as_const(candidates)) {
+        if (makePrivateFolder(candidate))
+            return QDir::cleanPath(candidate);
+    }
+    return QString();
+}
+
 QString defaultLogFile()
 {
-    QString temp = QDir::tempPath();
-    if (temp.size() >= 250)
-        temp.clear();
-    if (!temp.isEmpty() && !temp.endsWith(QLatin1Char('/')))
-        temp += QLatin1Char('/');
-    return temp + moduleFileName() + QStringLiteral(".1.log");
+    const QString folder = logFolder();
+    if (folder.isEmpty())
+        return QString();
+    return folder + QLatin1Char('/') + moduleFileName() + QStringLiteral(".1.log");
 }
 
 void initLog(const QString &path, qint32 minLevel, qint32 outputs)
 {
     State &s = state();
-    std::lock_guard<std::mutex> lock(s.initMutex);
-    s.logFile = path.isEmpty() ? defaultLogFile() : path;
-    s.logFileLocal = QFile::encodeName(s.logFile);
-    s.minLevel = minLevel;
-    s.outputs = outputs;
-    s.initialised.store(true, std::memory_order_release);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    setConfig(s, path, minLevel, outputs);
 }
 
 void resetLog()
 {
     State &s = state();
-    std::lock_guard<std::mutex> lock(s.initMutex);
-    s.initialised.store(false, std::memory_order_release);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.initialised = false;
+    s.config = Config();
 }
 
 QString levelText(qint32 level)
@@ -217,9 +345,8 @@ QByteArray formatRecord(const QByteArray &timeText, qint32 level, const char *ta
 void writeLog(qint32 level, const char *tag, const char *file, const char *function, int line,
               const char *format, ...)
 {
-    ensureInitialised();
-    State &s = state();
-    if (level < s.minLevel)
+    const Config c = config();
+    if (level < c.minLevel)
         return;
 
     thread_local std::string buffer;
@@ -236,16 +363,16 @@ void writeLog(qint32 level, const char *tag, const char *file, const char *funct
 
     const QByteArray record = formatRecord(localTimeText(), level, tag, file, name.constData(), line,
                                            QByteArray(buffer.data(), length));
-    if (s.outputs & ToStandardOutput) {
+    if (c.outputs & ToStandardOutput) {
         std::fwrite(record.constData(), 1, std::size_t(record.size()), stdout);
         std::fflush(stdout);
     }
-    if (s.outputs & ToDebugger) {
+    if (c.outputs & ToDebugger) {
         std::fwrite(record.constData(), 1, std::size_t(record.size()), stderr);
         std::fflush(stderr);
     }
-    if (s.outputs & ToFile)
-        appendToFile(s.logFileLocal, record.constData(), std::size_t(record.size()));
+    if (c.outputs & ToFile)
+        appendToFile(c, record.constData(), std::size_t(record.size()));
 }
 
 void traceLastError(const char *format, ...)
@@ -257,18 +384,9 @@ void traceLastError(const char *format, ...)
     va_end(args);
     const std::size_t length = n < 0 ? 0 : std::min<std::size_t>(std::size_t(n), sizeof buffer - 1);
 
-    const QString path = traceFile();
-    const QByteArray local = QFile::encodeName(path);
     QByteArray line(buffer, int(length));
     line += '\n';
-    appendToFile(local, line.constData(), std::size_t(line.size()));
-
-    if (QFileInfo(path).size() >= traceRolloverSize) {
-        QString copy = path;
-        copy.replace(copy.lastIndexOf(QLatin1Char('1')), 1, QLatin1Char('2'));
-        QFile::remove(copy);
-        QFile::copy(path, copy);
-    }
+    appendToFile(config(), line.constData(), std::size_t(line.size()));
 }
 
 void traceFailure(const char *file, int line, const char *function)
@@ -283,25 +401,24 @@ void traceFailure(const char *file, int line, const char *function)
 
 QString logFile()
 {
-    ensureInitialised();
-    return state().logFile;
+    return config().logFile;
 }
 
 qint32 minLevel()
 {
-    ensureInitialised();
-    return state().minLevel;
+    return config().minLevel;
 }
 
 qint32 outputs()
 {
-    ensureInitialised();
-    return state().outputs;
+    return config().outputs;
 }
 
 bool isInitialised()
 {
-    return state().initialised.load(std::memory_order_acquire);
+    State &s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.initialised;
 }
 
 } // namespace Log

@@ -3,7 +3,10 @@
 #include <QString>
 
 // The diagnostic log. Every module carries its own copy of this code and so
-// its own state and its own log file ("<temp>/<module file name>.1.log").
+// its own state and its own log file, "<module file name>.1.log" in the
+// user's private log folder (logFolder()). A file that would grow beyond
+// LogFileLimit bytes becomes "<module file name>.2.log", replacing the one
+// before, and a new ".1.log" is begun: a module keeps at most two files.
 namespace Kel {
 namespace Log {
 
@@ -20,8 +23,11 @@ enum Output : qint32 {
     ToDebugger = 4, // standard error on this platform
 };
 
-// Sets the module's log state. An empty path means the temporary folder plus
-// the module's file name plus ".1.log".
+constexpr qint64 LogFileLimit = 4 * 1024 * 1024;
+
+// Sets the module's log state. An empty path means the log folder plus the
+// module's file name plus ".1.log". Safe to call from any thread, also
+// while other threads write records.
 void initLog(const QString &path, qint32 minLevel, qint32 outputs);
 
 // Formats one record printf-style and writes it to every sink. Initialises
@@ -32,8 +38,8 @@ void initLog(const QString &path, qint32 minLevel, qint32 outputs);
 void writeLog(qint32 level, const char *tag, const char *file, const char *function, int line,
               const char *format, ...) __attribute__((format(printf, 6, 7)));
 
-// Appends one line to "<temp>/<module file name>.1.log" and refreshes the
-// ".2.log" copy once the file has reached 8192 bytes.
+// Appends one line (at most 1023 bytes and a line feed) to the module's log
+// file, whatever the level and the outputs.
 void traceLastError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Records a failed file operation with the time and the system's last error
@@ -48,6 +54,12 @@ QByteArray formatRecord(const QByteArray &timeText, qint32 level, const char *ta
 QByteArray qualifiedFunctionName(const char *prettyFunction);
 
 QString moduleFileName();
+// The folder of the log files, made on first use, the user's alone (0700;
+// the files are 0600): "$MARLIN_HOME/log" when MARLIN_HOME is set, else
+// "Marlin/log" in the user's state folder ($XDG_STATE_HOME, by default
+// ~/.local/state). When that cannot be made, a folder of this user's own
+// in the temporary folder; empty when there is none either (no file sink).
+QString logFolder();
 QString defaultLogFile();
 QString logFile();
 qint32 minLevel();

@@ -35,7 +35,9 @@ qint64 parseWithUnits(QString text, const Unit (&units)[N])
         if (last == QLatin1Char(u.letter)) {
             bool ok = false;
             const qint64 n = text.left(text.size() - 1).trimmed().toLongLong(&ok);
-            if (!ok)
+            // A product beyond 64 bits is no size anyone has: unreadable.
+            if (!ok || n > std::numeric_limits<qint64>::max() / u.factor
+                || n < std::numeric_limits<qint64>::min() / u.factor)
                 return -1;
             return n * u.factor;
         }

@@ -148,7 +148,7 @@ QString PuxMergeCommand::mergeOutputName(const QString &videoFile)
     const QString suffix = QFileInfo(videoFile).suffix().toLower();
     QString name = QStringLiteral("%1.tmp.%2").arg(videoFile, suffix);
     for (int counter = 0; QFileInfo::exists(name); ++counter)
-        name = QStringLiteral("%1%2.tmp.%3").arg(videoFile).arg(counter).arg(suffix);
+        name = QStringLiteral("%1%2.tmp.%3").arg(videoFile, QString::number(counter), suffix);
     return name;
 }
 

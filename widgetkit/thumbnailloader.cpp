@@ -51,12 +51,9 @@ QPixmap load(const QString &path, const QSize &size, qreal pixelRatio, int corne
     if (stamp < 0)
         return QPixmap();
     const QString key = QStringLiteral("tarn-thumbnail|%1|%2|%3x%4|%5|%6")
-                            .arg(path)
-                            .arg(stamp)
-                            .arg(size.width())
-                            .arg(size.height())
-                            .arg(pixelRatio)
-                            .arg(cornerRadius);
+                            .arg(path, QString::number(stamp), QString::number(size.width()),
+                                 QString::number(size.height()), QString::number(pixelRatio),
+                                 QString::number(cornerRadius));
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;

@@ -142,7 +142,12 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (column) {
         case TitleColumn: return it->getTitle().isEmpty() ? it->getUrl() : it->getTitle();
-        case ResolutionColumn: return params.isValid() ? quality.resolutionString() : QString();
+        case ResolutionColumn:
+            // An audio file or a stream whose size nobody reported has no
+            // picture size to show.
+            return params.isValid() && (!quality.qualityLabel.isEmpty() || !quality.resolution.isEmpty())
+                       ? quality.resolutionString()
+                       : QString();
         case FormatColumn: return params.isValid() ? quality.format.toUpper() : QString();
         case DurationColumn:
             return it->getDuration() > 0 ? Kel::Time::fromMicroseconds(it->getDuration() * 1000000).toShortString()

@@ -53,7 +53,9 @@ int WebMediaQualityListModel::appendQuality(const Kel::MediaProfile &profile)
 {
     QList<QStandardItem *> cells;
     cells.append(new QStandardItem);
-    cells.append(new QStandardItem(profile.resolutionString()));
+    // An unreported picture size leaves the cell empty.
+    const bool sized = !profile.qualityLabel.isEmpty() || !profile.resolution.isEmpty();
+    cells.append(new QStandardItem(sized ? profile.resolutionString() : QString()));
     cells.append(new QStandardItem(profile.format.toUpper()));
     cells.append(new QStandardItem(sizeText(profile.size)));
     cells.first()->setData(int(profile.type), KindRole);

@@ -297,7 +297,10 @@ QString ConvertItem::makeDestFile(const QString &srcFile, const Kel::MediaProfil
     // later "(n)" and temporary suffixes.
     const QString tail = QStringLiteral("__[%1].%2").arg(parameters, suffix);
     const int room = FileNaming::MaxFileNameBytes - FileNaming::ReservedBytes - FileNaming::encodedLength(tail);
-    const QString base = FileNaming::fitToBytes(QFileInfo(srcFile).completeBaseName(), qMax(0, room));
+    // A download's name comes from its page's title: what is hidden, reads
+    // as an option or disguises the type stays out of the result's name too.
+    const QString base =
+        FileNaming::fitToBytes(FileNaming::safeTitle(QFileInfo(srcFile).completeBaseName()), qMax(0, room));
     QString name = base + tail;
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
     for (QChar &c : name) {
@@ -453,7 +456,7 @@ QString ConvertItem::duplicateThumbnail(const QString &path)
         // Without a suffix the copy still gets a name of its own.
         target = path + QStringLiteral("_convert");
         for (int n = 1; QFileInfo::exists(target); ++n)
-            target = QStringLiteral("%1_convert(%2)").arg(path).arg(n);
+            target = QStringLiteral("%1_convert(%2)").arg(path, QString::number(n));
     }
     if (!QFile::copy(path, target))
         return QString();

@@ -45,12 +45,15 @@ void ConvertTask::convert(const ConvertParameters &params)
     // A task the pool does not take would never start; its item must learn
     // that the conversion did not happen.
     if (!parameters.isValid()) {
+        KEL_ERROR("Conversion refused (%d): invalid parameters", InvalidParameters);
         fail(InvalidParameters, tr("The conversion has no source, destination or profile."));
         return;
     }
     const QString taskKey = makeTaskKey(parameters);
-    if (pool->task(taskKey) || !pool->addTask(taskKey, this))
+    if (pool->isKeyTaken(taskKey) || !pool->addTask(taskKey, this)) {
+        KEL_ERROR("Conversion refused (%d): %s is under way", DuplicateConversion, qUtf8Printable(taskKey));
         fail(DuplicateConversion, tr("The same conversion is already running."));
+    }
 }
 
 QString ConvertTask::getResultFile() const

@@ -35,11 +35,15 @@ void DownloadTask::download(const DownloadParameters &params)
                        "DownloadParameters : %s\n", qPrintable(parameters.toString()));
 
     if (!parameters.isValid() || !getPool()) {
+        KEL_ERROR("Download refused (%d): %s", InvalidParameters,
+                  getPool() ? "invalid parameters" : "the task has no pool");
         fail(InvalidParameters, tr("No quality of the page could be chosen."));
         return;
     }
     const QString taskKey = makeTaskKey(parameters);
-    if (getPool()->task(taskKey)) {
+    if (getPool()->isKeyTaken(taskKey)) {
+        KEL_ERROR("Download refused (%d): a download to %s is under way", DuplicateDestination,
+                  qUtf8Printable(taskKey));
         fail(DuplicateDestination, tr("Another download is writing the same file."));
         return;
     }
@@ -47,8 +51,10 @@ void DownloadTask::download(const DownloadParameters &params)
     connect(downloader, &Kel::WebMediaDownloader::started, this, &DownloadTask::onDownloadStarted);
     connect(downloader, &Kel::WebMediaDownloader::error, this, &DownloadTask::onDownloadError);
     connect(downloader, &Kel::WebMediaDownloader::finished, this, &DownloadTask::onDownloadFinished);
-    if (!getPool()->addTask(taskKey, this))
+    if (!getPool()->addTask(taskKey, this)) {
+        KEL_ERROR("Download refused (%d): the pool did not take %s", PoolRefused, qUtf8Printable(taskKey));
         fail(PoolRefused, tr("The download queue did not take the download."));
+    }
 }
 
 QString DownloadTask::getResultFile() const

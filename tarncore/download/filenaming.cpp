@@ -2,6 +2,7 @@
 
 #include "shared/webmediainfo.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -31,14 +32,51 @@ QString FileNaming::fitToBytes(const QString &text, int maxBytes)
     return text.left(fitting);
 }
 
-QString FileNaming::safeTitle(const QString &title)
+QString FileNaming::safeText(const QString &text)
 {
-    QString result = Kel::WebMediaInfo::makeFileTitle(title);
-    for (QChar &c : result) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char(' ');
+    const QList<uint> codePoints = Kel::WebMediaInfo::makeFileTitle(text).toUcs4();
+    QString result;
+    result.reserve(codePoints.size());
+    for (const uint c : codePoints) {
+        switch (QChar::category(char32_t(c))) {
+        case QChar::Other_Format:
+            // The joiners shape the letters of Persian and Indic scripts and
+            // join emoji; they reorder and hide nothing.
+            if (c == 0x200C || c == 0x200D)
+                result += QChar(char16_t(c));
+            break;
+        case QChar::Other_Control:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            result += QLatin1Char(' ');
+            break;
+        default:
+            if (QChar::requiresSurrogates(c)) {
+                result += QChar(QChar::highSurrogate(c));
+                result += QChar(QChar::lowSurrogate(c));
+            } else {
+                result += QChar(char16_t(c));
+            }
+            break;
+        }
     }
     return result;
+}
+
+QString FileNaming::safeTitle(const QString &title)
+{
+    const QString text = safeText(title);
+    qsizetype lead = 0;
+    bool dotOrDash = false;
+    while (lead < text.size()) {
+        const QChar c = text.at(lead);
+        if (c == QLatin1Char('.') || c == QLatin1Char('-'))
+            dotOrDash = true;
+        else if (!c.isSpace())
+            break;
+        ++lead;
+    }
+    return dotOrDash ? text.mid(lead) : text;
 }
 
 QString FileNaming::fitTitle(const QString &title, const QString &tail)
@@ -53,8 +91,12 @@ QString FileNaming::downloadFileName(const QString &fileTitle, const QString &la
 {
     QString tail = QLatin1Char('.') + suffix;
     if (!label.isEmpty())
-        tail.prepend(QStringLiteral("[%1]").arg(safeTitle(label)));
-    return fitTitle(safeTitle(fileTitle), tail) + tail;
+        tail.prepend(QStringLiteral("[%1]").arg(safeText(label)));
+    QString title = safeTitle(fileTitle);
+    // Without a label an empty title would leave a hidden ".suffix".
+    if (title.isEmpty() && label.isEmpty())
+        title = QCoreApplication::translate("Tarn::FileNaming", "Untitled");
+    return fitTitle(title, tail) + tail;
 }
 
 QString FileNaming::thumbnailFileName(const QString &fileTitle, const QString &pageUrl, const QString &suffix)

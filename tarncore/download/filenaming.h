@@ -23,8 +23,14 @@ public:
     // text, shortened at a boundary between user-perceived characters so
     // that it takes at most maxBytes.
     static QString fitToBytes(const QString &text, int maxBytes);
-    // A title with the characters that a file name cannot hold (/ \ : * ? "
-    // < > | and control characters) replaced by a blank.
+    // A text with the characters that a file name cannot hold (/ \ : * ? "
+    // < > |, control characters and line breaks) replaced by a blank, and
+    // invisible format characters (such as a right-to-left override, which
+    // can disguise a name's type) left out.
+    static QString safeText(const QString &text);
+    // safeText() of a title, without the dots, dashes and blanks it starts
+    // with when it starts with a dot or a dash: such a name would be hidden
+    // or read as an option. Empty when nothing is left.
     static QString safeTitle(const QString &title);
 
     // "<title>[<label>].<suffix>", the title shortened to fit; without a

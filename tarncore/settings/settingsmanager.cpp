@@ -110,20 +110,6 @@ Kel::MediaType mediaTypeFromInt(int value)
     }
 }
 
-// A string member, or the text form of a number or flag given instead.
-QString looseText(const Json::Value &value)
-{
-    if (value.isString())
-        return JsonFile::text(value);
-    if (value.isBool())
-        return value.asBool() ? QStringLiteral("1") : QStringLiteral("0");
-    if (value.isIntegral())
-        return QString::number(value.asLargestInt());
-    if (value.isNumeric())
-        return QString::number(value.asDouble());
-    return QString();
-}
-
 // A text setting; an unquoted comma in a hand-edited file makes the store
 // return a list, which is joined back.
 QString textValue(const QVariant &value)
@@ -133,13 +119,10 @@ QString textValue(const QVariant &value)
     return value.toString();
 }
 
+// An integer flag; any other type reads as missing, that is 0.
 bool flagMember(const Json::Value &value)
 {
-    if (value.isBool())
-        return value.asBool();
-    if (value.isIntegral())
-        return value.asLargestInt() != 0;
-    return false;
+    return value.isIntegral() && value.asLargestInt() != 0;
 }
 
 } // namespace
@@ -248,11 +231,13 @@ QString SettingsManager::destDir(const QString &key, QString &cache)
 {
     if (cache.isEmpty()) {
         const QString videoDir = AppContext::getUserVideoDir();
-        const QString stored = textValue(getRegistryValue(key, videoDir)).trimmed();
-        if (!isUsableDir(stored) && normalisedDir(stored) != normalisedDir(videoDir))
+        // Checked as it is returned: a backslash checked as part of a name
+        // would create one folder and hand out another.
+        const QString stored = normalisedDir(textValue(getRegistryValue(key, videoDir)).trimmed());
+        if (!isUsableDir(stored) && stored != normalisedDir(videoDir))
             storeDestDir(key, cache, videoDir);
         else
-            cache = normalisedDir(stored);
+            cache = stored;
     }
     return normalisedDir(cache);
 }
@@ -685,20 +670,21 @@ void SettingsManager::loadPresetProfiles()
     if (!JsonFile::parse(getPresetProfileFile(), root))
         return;
 
+    // A member of another type than its own reads as missing.
     const Json::Value &best = JsonFile::member(root, "DefaultDownloadQualityBest");
-    if (!best.isNull())
-        defaultDownloadQualityBest = looseText(best) != QLatin1String("0");
+    if (best.isString())
+        defaultDownloadQualityBest = JsonFile::text(best) != QLatin1String("0");
     const Json::Value &resolution = JsonFile::member(root, "DefaultDownloadQualityResolution");
-    if (!resolution.isNull())
+    if (resolution.isString())
         defaultDownloadQualityResolution = MediaInfoDict::parseResolution(JsonFile::text(resolution));
 
     const Json::Value &profileName = JsonFile::member(root, "DefaultConvertProfileName");
-    if (profileName.isNull())
+    if (!profileName.isString())
         return;
     defaultConvertProfileName = JsonFile::text(profileName);
 
     const Json::Value &customProfile = JsonFile::member(root, "DefaultCustomConvertProfile");
-    if (customProfile.isNull())
+    if (!customProfile.isObject())
         return;
     defaultCustomConvertProfile = parseProfileFromJson(customProfile);
 

@@ -133,7 +133,7 @@ void Task::releaseSlot()
         m_pool->releaseSlot();
 }
 
-bool Task::beginStart(const QString &mapKey)
+bool Task::beginStart(Status &started)
 {
     qint32 current = m_status.load();
     if (current != Ready && current != Resumed) {
@@ -161,19 +161,26 @@ bool Task::beginStart(const QString &mapKey)
             break;
     }
     m_startRequested.store(true);
-    emit statusChanged(mapKey, Status(next));
-    emit signalRun();
+    started = Status(next);
     return true;
+}
+
+void Task::announceStart(const QString &mapKey, Status next)
+{
+    emit statusChanged(mapKey, next);
+    emit signalRun();
 }
 
 void Task::synchronizeWithScheduler() const
 {
     // Qt's event queue already orders the scheduler's post before this
     // delivery, but through a futex lock that ThreadSanitizer cannot see
-    // unless Qt itself is instrumented. The scheduler posts while holding
-    // the pool's task lock; taking it here makes the same order visible.
+    // unless Qt itself is instrumented. The scheduler takes the pool's task
+    // lock once more after its post; waiting for that here makes the same
+    // order visible.
     if (m_pool) {
-        std::lock_guard<std::mutex> lock(m_pool->taskMutex);
+        std::unique_lock<std::mutex> lock(m_pool->taskMutex);
+        m_pool->awaitAnnouncement(lock, this);
     }
 }
 

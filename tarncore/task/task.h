@@ -82,15 +82,19 @@ private:
 
     // Scheduler side, with the pool's task lock held and a running slot
     // reserved for this task: Ready or Resumed becomes Starting or Resuming
-    // and the start goes out. False (slot given back) for any other status.
-    bool beginStart(const QString &mapKey);
+    // (started). False (slot given back) for any other status.
+    bool beginStart(Status &started);
+    // Scheduler side, with no lock held: the start claimed by beginStart()
+    // goes out.
+    void announceStart(const QString &mapKey, Status next);
     // The atomic part of a status change; false when nothing changed.
     bool changeStatus(Status to, Status &from);
     // The signals of a change made by changeStatus().
     void announce(Status from, Status to);
     void releaseSlot();
-    // Orders this delivery after the scheduler's post in a way the thread
-    // sanitizer can see.
+    // Waits until the scheduler has finished announcing this task's start,
+    // which also orders this delivery after the scheduler's post in a way
+    // the thread sanitizer can see.
     void synchronizeWithScheduler() const;
 
     TaskPool *m_pool;

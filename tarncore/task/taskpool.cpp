@@ -103,8 +103,14 @@ bool TaskPool::addTask(const QString &key, Task *task)
     if (!task || key.isEmpty() || task->m_pool != this || !task->isValid())
         return false;
     Lock lock(taskMutex);
-    if (tasks.contains(key) || std::find(tasks.cbegin(), tasks.cend(), task) != tasks.cend())
+    if (std::find(tasks.cbegin(), tasks.cend(), task) != tasks.cend())
         return false;
+    const auto held = tasks.find(key);
+    if (held != tasks.end()) {
+        if (!Task::isEnded(Task::Status(held.value()->m_status.load())))
+            return false;
+        retire(held);
+    }
     tasks.insert(key, task);
     if (task->m_status.load() == Task::Ready)
         queue.append(key);
@@ -117,6 +123,15 @@ Task *TaskPool::task(const QString &key) const
         return nullptr;
     Lock lock(taskMutex);
     return tasks.value(key, nullptr);
+}
+
+bool TaskPool::isKeyTaken(const QString &key) const
+{
+    if (key.isEmpty())
+        return false;
+    Lock lock(taskMutex);
+    const Task *t = tasks.value(key, nullptr);
+    return t && !Task::isEnded(Task::Status(t->m_status.load()));
 }
 
 Task *TaskPool::dequeue(const QString &key)
@@ -206,15 +221,19 @@ void TaskPool::removeEndedTasks()
 {
     Lock lock(taskMutex);
     for (auto it = tasks.begin(); it != tasks.end();) {
-        Task *t = it.value();
-        if (Task::isEnded(Task::Status(t->m_status.load()))) {
-            // clear() touches the task's workers, which live in its thread.
-            QMetaObject::invokeMethod(t, "slotClear", Qt::QueuedConnection);
-            it = tasks.erase(it);
-        } else {
+        if (Task::isEnded(Task::Status(it.value()->m_status.load())))
+            retire(it++);
+        else
             ++it;
-        }
     }
+}
+
+void TaskPool::retire(QMap<QString, Task *>::iterator it)
+{
+    // clear() touches the task's workers, which live in its thread.
+    QMetaObject::invokeMethod(it.value(), "slotClear", Qt::QueuedConnection);
+    queue.removeAll(it.key());
+    tasks.erase(it);
 }
 
 void TaskPool::startNextTask()
@@ -228,19 +247,43 @@ void TaskPool::startNextTask()
         ++runningCount;
     }
     bool handedOver = false;
+    Task *started = nullptr;
+    QString key;
+    Task::Status status = Task::Starting;
     {
         Lock lock(taskMutex);
         if (!queue.isEmpty()) {
-            const QString key = queue.takeFirst();
+            key = queue.takeFirst();
             Task *t = key.isEmpty() ? nullptr : tasks.value(key, nullptr);
             if (t) {
-                t->beginStart(key);
                 handedOver = true;
+                if (t->beginStart(status)) {
+                    started = t;
+                    announcing = t;
+                }
             }
         }
     }
     if (!handedOver)
         releaseSlot();
+    if (!started)
+        return;
+    // No lock while receivers run; the task stays alive meanwhile, as
+    // forgetTask() waits for the end of the announcement.
+    started->announceStart(key, status);
+    {
+        Lock lock(taskMutex);
+        announcing = nullptr;
+    }
+    announced.notify_all();
+}
+
+void TaskPool::awaitAnnouncement(std::unique_lock<std::mutex> &lock, const Task *task)
+{
+    // A receiver of the announcement itself would wait for its own end.
+    if (QThread::currentThread() == thread)
+        return;
+    announced.wait(lock, [this, task] { return announcing != task; });
 }
 
 void TaskPool::releaseSlot()
@@ -252,7 +295,8 @@ void TaskPool::releaseSlot()
 
 void TaskPool::forgetTask(Task *task)
 {
-    Lock lock(taskMutex);
+    std::unique_lock<std::mutex> lock(taskMutex);
+    awaitAnnouncement(lock, task);
     for (auto it = tasks.begin(); it != tasks.end();) {
         if (it.value() == task) {
             queue.removeAll(it.key());

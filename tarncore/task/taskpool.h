@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 namespace Kel {
@@ -23,7 +24,11 @@ class Task;
 // both are needed, taskMutex is taken first; the scheduler never holds
 // countMutex while taking taskMutex. Task operations (cancel, pause, their
 // signals) are called with no pool lock held, so task code may call back
-// into the pool.
+// into the pool. So is the scheduler's announcement of a start
+// (statusChanged, signalRun): a receiver connected directly runs in the
+// scheduler thread and may call the pool, but must not wait for the task's
+// own thread, which does not delete or run the task before the announcement
+// is over.
 class TARNCORE_EXPORT TaskPool : public QObject
 {
     Q_OBJECT
@@ -45,10 +50,15 @@ public:
     // Tasks holding a running slot.
     int getRunningCount() const;
 
-    // False for a null or invalid task, an empty key or a key already in
-    // the pool. A Ready task is queued.
+    // False for a null or invalid task, an empty key or a key that a task
+    // still under way holds. A task that has ended gives its key up at once
+    // (it would otherwise wait for the next scheduling pass), so that a
+    // receiver of its end signal may start the same work again. A Ready
+    // task is queued.
     bool addTask(const QString &key, Task *task);
     Task *task(const QString &key) const;
+    // A task that has not ended holds key.
+    bool isKeyTaken(const QString &key) const;
     void cancelTask(const QString &key);
     void pauseTask(const QString &key);
     // Queues a Paused task again as Resumed; any other status: nothing.
@@ -75,11 +85,20 @@ private:
     void forgetTask(Task *task);
     // Takes key out of the queue and returns its task.
     Task *dequeue(const QString &key);
+    // Out of the map, cleared later in its own thread; taskMutex held.
+    void retire(QMap<QString, Task *>::iterator it);
+    // Waits until the scheduler is done announcing task's start; lock holds
+    // taskMutex.
+    void awaitAnnouncement(std::unique_lock<std::mutex> &lock, const Task *task);
 
     PoolThread *thread;
     mutable std::mutex taskMutex;
     QMap<QString, Task *> tasks;
     QStringList queue;
+    // The task whose start the scheduler is announcing, with no lock held;
+    // guarded by taskMutex, its end signalled by announced.
+    const Task *announcing = nullptr;
+    std::condition_variable announced;
     mutable std::mutex countMutex;
     int runningCount = 0;
     int maxRunning = 5;

@@ -144,6 +144,7 @@ private slots:
     void otherQualityRule();
     void sortOrders_data();
     void sortOrders();
+    void unknownPictureSizeShowsNothing();
 
 private:
     QString pageAddress(const QString &id) const;
@@ -271,12 +272,13 @@ DownloadItem *DownloadPageTest::addFake(const QString &title, DownloadItem::Stat
     info.setTitle(title);
     info.duration = duration;
     item->setMediaInfo(info);
-    if (height > 0) {
+    if (height != 0) {
         Kel::MediaProfile quality;
         quality.name = title;
         quality.type = Kel::Video;
         quality.format = format;
-        quality.resolution = QSize(height * 16 / 9, height);
+        if (height > 0)
+            quality.resolution = QSize(height * 16 / 9, height);
         quality.size = size;
         DownloadParameters params(url);
         params.setDownloadQuality(quality);
@@ -718,6 +720,21 @@ void DownloadPageTest::sortOrders()
         titles += m_page->getSortModel()->index(row, DownloadListModel::TitleColumn).data(TitleRole).toString();
     QCOMPARE(titles, order);
     m_page->getTableView()->sortByColumn(-1, Qt::AscendingOrder);
+    clearList();
+}
+
+// A stream whose picture size the site did not tell shows an empty cell, in
+// the list and in the quality pop-up.
+void DownloadPageTest::unknownPictureSizeShowsNothing()
+{
+    clearList();
+    DownloadItem *item = addFake(QStringLiteral("unsized"), DownloadItem::Finished, -1, QStringLiteral("mp4"));
+    DownloadListModel *model = m_page->getModel();
+    QCOMPARE(model->index(model->row(item), DownloadListModel::ResolutionColumn).data().toString(), QString());
+    QCOMPARE(model->index(model->row(item), DownloadListModel::FormatColumn).data().toString(), QStringLiteral("MP4"));
+    WebMediaQualityListModel qualities;
+    qualities.appendQuality(item->getDownloadParameters().getDownloadQuality());
+    QCOMPARE(qualities.item(0, WebMediaQualityListModel::QualityColumn)->text(), QString());
     clearList();
 }
 

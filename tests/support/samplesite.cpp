@@ -56,9 +56,8 @@ bool isCurrent(const QString &dir, const QByteArray &stamp)
 QString uniqueSibling(const QString &dir, const char *tag)
 {
     return QStringLiteral("%1.%2-%3-%4")
-        .arg(dir, QLatin1String(tag))
-        .arg(QCoreApplication::applicationPid())
-        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        .arg(dir, QLatin1String(tag), QString::number(QCoreApplication::applicationPid()),
+             QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
 }
 
 using JsonFields::integer;

@@ -117,11 +117,12 @@ ProbeResult probeStreams(const QString &file, int timeoutMs = 30000);
                                  .arg(TestTools::ytZipPath())));                                       \
     } while (false)
 
-// Fails the running test when the shared fixtures folder is absent.
+// Skips the running test when the shared fixtures folder is absent (a clone
+// without ../shared beside it).
 #define MARLIN_REQUIRE_FIXTURES()                                                                      \
     do {                                                                                               \
         if (!QFileInfo(TestTools::fixturesDir()).isDir())                                              \
-            QFAIL(qPrintable(QStringLiteral("The fixtures folder %1 is missing; it lies beside the "   \
+            QSKIP(qPrintable(QStringLiteral("The fixtures folder %1 is missing; it lies beside the "   \
                                             "repository as shared/fixtures")                           \
                                  .arg(TestTools::fixturesDir())));                                     \
     } while (false)

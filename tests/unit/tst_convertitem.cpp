@@ -6,6 +6,7 @@
 #include "kelframe/kelfolders.h"
 #include "tarncore/convert/convertitem.h"
 #include "tarncore/convert/convertmanager.h"
+#include "tarncore/convert/converttask.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/downloaditem.h"
 #include "tarncore/download/filenaming.h"
@@ -16,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+extern "C" const char *tarncoreLogFile();
 
 using Kel::MediaProfile;
 using Tarn::AppContext;
@@ -228,6 +231,13 @@ private slots:
                                                << "my.holiday.2019__[iPad].mp4";
         QTest::newRow("audio") << "song.wav" << custom(QString(), QSize(-1, -1), -1, QStringLiteral("libmp3lame"), 192000)
                                << "song__[MP3-192K].mp3";
+        // Nothing hidden, nothing that reads as an option, nothing invisible.
+        QTest::newRow("leading dash") << "-rf.mkv" << preset(QStringLiteral("iPhone"), QStringLiteral("MP4"))
+                                      << "rf__[iPhone].mp4";
+        QTest::newRow("hidden source") << ".clip.avi" << preset(QStringLiteral("iPad"), QStringLiteral("MP4"))
+                                       << "clip__[iPad].mp4";
+        QTest::newRow("right-to-left override") << "a\u202Evia.mkv" << preset(QStringLiteral("Web"), QStringLiteral("WEBM"))
+                                                << "avia__[Web].webm";
     }
     void destinationName()
     {
@@ -487,14 +497,43 @@ private slots:
         first.start();
         QVERIFY(touch(dest));
         QSignalSpy errors(&second, &ConvertItem::error);
+        QFile log(QString::fromLocal8Bit(tarncoreLogFile()));
+        QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
+        log.seek(log.size());
         second.start();
         QCOMPARE(second.getStatus(), ConvertItem::StatusError);
         QCOMPARE(errors.count(), 1);
+        QVERIFY(log.readAll().contains("Conversion refused (-11): " + dest.toLocal8Bit()));
         // The refused twin neither cancels nor deletes what the first one writes.
         QCOMPARE(first.getStatus(), ConvertItem::StatusStarting);
         QVERIFY(QFileInfo::exists(dest));
         first.cancel();
         QFile::remove(dest);
+    }
+
+    // A receiver of the error may start the item again at once.
+    void restartFromItsOwnErrorSignal()
+    {
+        ConvertItem item;
+        prepare(item, source(QStringLiteral("again.avi")), preset("iPhone", "MP4"));
+        item.start();
+        Tarn::ConvertManager *manager = AppContext::instance()->getConvertManager();
+        const QString key = Tarn::ConvertTask::makeTaskKey(item.getConvertParameters());
+        Kel::Task *first = manager->getConvertTask(key);
+        QVERIFY(first);
+        int errors = 0;
+        connect(&item, &ConvertItem::error, this, [&] {
+            if (++errors == 1)
+                item.start();
+        });
+        first->setErrorCode(-4);
+        first->setStatus(Kel::Task::Error);
+        QCOMPARE(errors, 1);
+        QCOMPARE(item.getStatus(), ConvertItem::StatusStarting);
+        Kel::Task *second = manager->getConvertTask(key);
+        QVERIFY(second && second != first);
+        QCOMPARE(second->status(), Kel::Task::Ready);
+        item.cancel();
     }
 
     // Reactions to the task.

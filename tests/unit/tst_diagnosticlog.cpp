@@ -6,10 +6,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <numeric>
+#include <thread>
+#include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,10 +56,14 @@ private:
     QTemporaryDir m_temp;
 
 private slots:
+    QString logFolder() const { return m_temp.filePath(QStringLiteral("home/log")); }
+
     void initTestCase()
     {
         QVERIFY(m_temp.isValid());
-        // Every default path below follows the temporary folder.
+        // Every default path below follows MARLIN_HOME, and the fallback
+        // the temporary folder.
+        qputenv("MARLIN_HOME", QFile::encodeName(m_temp.filePath(QStringLiteral("home"))));
         qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
         qunsetenv("MARLIN_LOG_LEVEL");
         qunsetenv("MARLIN_LOG_OUTPUTS");
@@ -84,7 +94,7 @@ private slots:
     void defaultStateUsesTheModuleFile()
     {
         QVERIFY(!Kel::Log::isInitialised());
-        const QString expected = QDir::tempPath() + "/" + Kel::Log::moduleFileName() + ".1.log";
+        const QString expected = logFolder() + "/" + Kel::Log::moduleFileName() + ".1.log";
         QCOMPARE(Kel::Log::logFile(), expected);
         QCOMPARE(Kel::Log::moduleFileName(), QStringLiteral("tst_diagnosticlog"));
         QCOMPARE(Kel::Log::minLevel(), 1);
@@ -186,41 +196,119 @@ private slots:
         QCOMPARE(Kel::Log::qualifiedFunctionName(pretty.constData()), name);
     }
 
-    void traceLastErrorRollsOver()
+    void traceLinesGoToTheModuleLog()
     {
-        const QString one = QDir::tempPath() + "/" + Kel::Log::moduleFileName() + ".1.log";
-        const QString two = QDir::tempPath() + "/" + Kel::Log::moduleFileName() + ".2.log";
-        QFile::remove(one);
-        QFile::remove(two);
-        const QByteArray line(99, 'e');
-        for (int i = 0; i < 81; ++i)
-            Kel::Log::traceLastError("%s", line.constData());
-        QCOMPARE(QFileInfo(one).size(), 8100);
-        QVERIFY(!QFile::exists(two));
-        Kel::Log::traceLastError("%s", line.constData());
-        QCOMPARE(QFileInfo(one).size(), 8200);
-        QCOMPARE(QFileInfo(two).size(), 8200);
-        Kel::Log::traceLastError("last");
-        QCOMPARE(QFileInfo(one).size(), 8205);
-        QCOMPARE(readFile(two), readFile(one));
-
-        const QByteArray big(3000, 'b');
-        Kel::Log::traceLastError("%s", big.constData());
-        QCOMPARE(QFileInfo(one).size(), 8205 + 1024);
-    }
-
-    void traceFailureRecordsTimeAndErrorCode()
-    {
-        const QString one = QDir::tempPath() + "/" + Kel::Log::moduleFileName() + ".1.log";
-        QFile::remove(one);
-        Kel::Log::initLog(m_temp.filePath("failure.log"), 1, Kel::Log::ToFile);
+        const QString path = m_temp.filePath("failure.log");
+        QFile::remove(path);
+        Kel::Log::initLog(path, Kel::Log::Error, Kel::Log::ToFile);
         errno = ENOENT;
         Kel::Log::traceFailure("merge.cpp", 42, "void Kel::PuxDownloader::merge()");
-        const QByteArray text = readFile(one);
+        Kel::Log::traceLastError("%s", QByteArray(3000, 'b').constData());
+        const QByteArray text = readFile(path);
+        // The time and the error code, then an empty record; a trace line is
+        // cut like any other.
         static const QRegularExpression re(
-            "^merge\\.cpp\\(42\\): in Kel::PuxDownloader::merge : \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d 00000002\n$");
-        QVERIFY2(re.match(QString::fromLatin1(text)).hasMatch(), text.constData());
-        QVERIFY(readFile(m_temp.filePath("failure.log")).contains("Kel::PuxDownloader::merge  merge.cpp(line42) :\n\n"));
+            "^merge\\.cpp\\(42\\): in Kel::PuxDownloader::merge : \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d 00000002\n"
+            "\n.*Kel::PuxDownloader::merge  merge\\.cpp\\(line42\\) :\n\n"
+            "b{1023}\n$");
+        QVERIFY2(re.match(QString::fromLatin1(text)).hasMatch(), text.left(300).constData());
+    }
+
+    // The folder is the user's alone, whatever the umask and whatever was
+    // there before; one that is not a real folder of the user's own is not
+    // used.
+    void privateFolder_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("ownFolder");
+        QTest::newRow("made afresh") << "none" << true;
+        QTest::newRow("too open") << "open" << true;
+        QTest::newRow("a link elsewhere") << "link" << false;
+    }
+    void privateFolder()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, ownFolder);
+        QTemporaryDir home(m_temp.filePath("homeXXXXXX"));
+        const QString folder = home.filePath("log");
+        if (before == "open") {
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(chmod(QFile::encodeName(folder).constData(), 0755), 0);
+        } else if (before == "link") {
+            QVERIFY(QDir().mkpath(home.filePath("elsewhere")));
+            QVERIFY(QFile::link(home.filePath("elsewhere"), folder));
+        }
+        qputenv("MARLIN_HOME", QFile::encodeName(home.path()));
+        qputenv("MARLIN_LOG_OUTPUTS", "1");
+        const mode_t mask = umask(0);
+        KEL_INFO("first record");
+        umask(mask);
+        const QString file = Kel::Log::logFile();
+        qputenv("MARLIN_HOME", QFile::encodeName(m_temp.filePath(QStringLiteral("home"))));
+        qunsetenv("MARLIN_LOG_OUTPUTS");
+
+        const QString expected = ownFolder ? folder : m_temp.filePath(QStringLiteral("Marlin-log-%1").arg(geteuid()));
+        QCOMPARE(QFileInfo(file).absolutePath(), expected);
+        QVERIFY(readFile(file).contains("first record"));
+        struct stat info;
+        QCOMPARE(lstat(QFile::encodeName(expected).constData(), &info), 0);
+        QVERIFY(S_ISDIR(info.st_mode));
+        QCOMPARE(info.st_mode & 0777, mode_t(0700));
+        QCOMPARE(stat(QFile::encodeName(file).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+        if (before == "link")
+            QVERIFY(QDir(home.filePath("elsewhere")).isEmpty());
+    }
+
+    // Threads meet at the first record and write, together, more than one
+    // file holds: the file is handed over to ".2.log" once, and every record
+    // is kept, whole, in one of the two bounded files.
+    void concurrentWritersRotate()
+    {
+        constexpr int writers = 4;
+        constexpr int records = 75;
+        const QByteArray padding(20000, 'x');
+        QFile::remove(Kel::Log::defaultLogFile());
+        QFile::remove(QString(Kel::Log::defaultLogFile()).replace(".1.log", ".2.log"));
+        Kel::Log::resetLog();
+        qputenv("MARLIN_LOG_OUTPUTS", "1");
+        std::vector<std::thread> threads;
+        for (int w = 0; w < writers; ++w) {
+            threads.emplace_back([w, &padding] {
+                for (int r = 1; r <= records; ++r)
+                    KEL_INFO("writer %d record %d %s end", w, r, padding.constData());
+            });
+        }
+        for (std::thread &t : threads)
+            t.join();
+        qunsetenv("MARLIN_LOG_OUTPUTS");
+
+        const QString one = Kel::Log::logFile();
+        const QString two = QString(one).replace(".1.log", ".2.log");
+        QVERIFY(QFileInfo(one).size() <= Kel::Log::LogFileLimit);
+        QVERIFY(QFileInfo(two).size() <= Kel::Log::LogFileLimit);
+        QVERIFY(QFileInfo(two).size() > Kel::Log::LogFileLimit - 30000);
+        static const QRegularExpression record("\n [-0-9]+ [:0-9]+  \\[INFO\\]  [^\n]+\\(line\\d+\\) :\n"
+                                               "writer (\\d) record (\\d+) x{20000} end\n");
+        std::map<int, std::vector<int>> seen;
+        for (const QString &file : {two, one}) {
+            const QString text = QString::fromLatin1(readFile(file));
+            qsizetype at = 0;
+            while (at < text.size()) {
+                const QRegularExpressionMatch m =
+                    record.match(text, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+                QVERIFY2(m.hasMatch(), qPrintable(QStringLiteral("broken record at %1 of %2").arg(QString::number(at), file)));
+                seen[m.captured(1).toInt()].push_back(m.captured(2).toInt());
+                at = m.capturedEnd();
+            }
+        }
+        QCOMPARE(int(seen.size()), writers);
+        std::vector<int> all(records);
+        std::iota(all.begin(), all.end(), 1);
+        for (auto &[writer, numbers] : seen) {
+            std::sort(numbers.begin(), numbers.end());
+            QCOMPARE(numbers, all);
+        }
     }
 };
 

@@ -54,7 +54,7 @@ Kel::WebMediaInfo pageInfo(const QString &id)
     for (int height : {360, 720}) {
         Kel::MediaProfile p;
         p.name = QString::number(height);
-        p.url = QStringLiteral("http://127.0.0.1:1/media/%1/%2.mp4").arg(id).arg(height);
+        p.url = QStringLiteral("http://127.0.0.1:1/media/%1/%2.mp4").arg(id, QString::number(height));
         p.format = QStringLiteral("MP4");
         p.type = Kel::Video;
         p.resolution = QSize(height * 16 / 9, height);

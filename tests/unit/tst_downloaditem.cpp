@@ -81,6 +81,7 @@ private slots:
     void failedInformationWithToolText();
     void cancelWhileAnalysing();
     void downloadErrorFailsWith1000();
+    void restartFromItsOwnErrorSignal();
     void progressTeachesTheSize();
     void sizeAnswerUpdatesTheChosenQuality();
     void mergedSizeCountsEachStreamOnce();
@@ -339,6 +340,28 @@ void TestDownloadItem::downloadErrorFailsWith1000()
     QCOMPARE(item->getProgress(), Kel::Progress());
     // Cancelled in the pool by its destination.
     QTRY_VERIFY(!manager()->getDownloadTask(item->getDestFile()));
+}
+
+void TestDownloadItem::restartFromItsOwnErrorSignal()
+{
+    auto item = startedItem(pageInfo(QStringLiteral("restartme01"), QStringLiteral("Restart")));
+    const QString dest = item->getDestFile();
+    Tarn::DownloadTask *first = manager()->getDownloadTask(dest);
+    QVERIFY(first);
+    int errors = 0;
+    connect(item.get(), qOverload<int, QVariant>(&DownloadItem::error), this, [&] {
+        if (++errors == 1)
+            item->start();
+    });
+    first->setErrorCode(-4);
+    first->setStatus(Kel::Task::Error);
+    QCOMPARE(errors, 1);
+    QCOMPARE(item->getStatus(), DownloadItem::Waiting);
+    QCOMPARE(item->getDestFile(), dest);
+    Tarn::DownloadTask *second = manager()->getDownloadTask(dest);
+    QVERIFY(second && second != first);
+    QCOMPARE(second->status(), Kel::Task::Ready);
+    item->cancel();
 }
 
 void TestDownloadItem::progressTeachesTheSize()

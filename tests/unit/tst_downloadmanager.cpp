@@ -20,6 +20,8 @@
 
 #include <memory>
 
+extern "C" const char *tarncoreLogFile();
+
 using Kel::MediaProfile;
 using Kel::WebMediaInfo;
 using Tarn::AppContext;
@@ -336,12 +338,24 @@ void TestDownloadManager::downloadTaskDuplicateDestination()
 
     auto *second = new DownloadTask(&pool);
     QSignalSpy started(second, &DownloadTask::started);
+    const QString log = QString::fromLocal8Bit(tarncoreLogFile());
+    QFile logFile(log);
+    QVERIFY2(logFile.open(QIODevice::ReadOnly), qPrintable(log));
+    logFile.seek(logFile.size());
     second->download(parameters(dest));
     QCOMPARE(second->status(), Kel::Task::Error);
     QCOMPARE(second->errorCode(), qint32(-11));
     QCOMPARE(pool.task(dest), first);
     QCOMPARE(pool.queuedKeys(), QStringList({dest}));
     QCOMPARE(started.count(), 0);
+    QVERIFY(logFile.readAll().contains("Download refused (-11): a download to " + dest.toLocal8Bit()));
+
+    // Once the first has ended, the destination is free again.
+    first->setStatus(Kel::Task::Canceled);
+    auto *third = new DownloadTask(&pool);
+    third->download(parameters(dest));
+    QCOMPARE(third->status(), Kel::Task::Ready);
+    QCOMPARE(pool.task(dest), third);
 }
 
 void TestDownloadManager::downloadTaskPauseAndCancel()

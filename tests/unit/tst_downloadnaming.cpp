@@ -98,6 +98,23 @@ void TestDownloadNaming::destination_data()
                                           << "a b c d e f g h i j[360P].mp4";
     QTest::newRow("control characters") << "line\none\ttab" << quality("MP4", 640, 360) << "line one tab[360P].mp4";
     QTest::newRow("dots and brackets") << "v1.2 [final]" << quality("MP4", 640, 360) << "v1.2 [final][360P].mp4";
+    // Nothing hidden, nothing that reads as an option, nothing invisible.
+    const MediaProfile sd = quality("MP4", 640, 360);
+    QTest::newRow("leading dash") << "-rf clip" << sd << "rf clip[360P].mp4";
+    QTest::newRow("leading dot") << ".profile" << sd << "profile[360P].mp4";
+    QTest::newRow("dots, dashes and blanks") << " .. - --x-y." << sd << "x-y.[360P].mp4";
+    QTest::newRow("leading blanks kept") << "  Clip" << sd << "  Clip[360P].mp4";
+    QTest::newRow("right-to-left override") << "Clip\u202Egpj.exe" << sd << "Clipgpj.exe[360P].mp4";
+    QTest::newRow("isolates, marks and zero width") << "\u2067a\u2069\u200Eb\u200Bc\uFEFF\u00AD" << sd
+                                                    << "abc[360P].mp4";
+    QTest::newRow("tag characters") << QStringLiteral("Flag \U0001F3F4\U000E0067\U000E0062\U000E007F") << sd
+                                    << QStringLiteral("Flag \U0001F3F4[360P].mp4");
+    QTest::newRow("joiners kept") << QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0645 \U0001F469\u200D\U0001F4BB")
+                                  << sd
+                                  << QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0645 \U0001F469\u200D\U0001F4BB[360P].mp4");
+    QTest::newRow("line breaks and C1 controls") << "a\r\nb\u2028c\u0085d" << sd << "a  b c d[360P].mp4";
+    QTest::newRow("nothing left, labelled") << "..." << sd << "[360P].mp4";
+    QTest::newRow("nothing left, no label") << "-" << quality("MP4", -1, -1) << "Untitled.mp4";
 }
 
 void TestDownloadNaming::destination()

@@ -560,7 +560,8 @@ private slots:
         QVERIFY(device.checkITunes(true));
         device.setImportFiles({path(QStringLiteral("a.mp4")), QString(), path(QStringLiteral("b.mp3"))});
         const QByteArray output = captureStdout([&device] { device.CncptImportFiles(); });
-        QCOMPARE(output, QByteArray("Failed\nFailed\n"));
+        // The diagnostic log may share standard output (MARLIN_LOG_OUTPUTS).
+        QCOMPARE(output.split('\n').count("Failed"), 2);
         QCOMPARE(system.comAdded, QStringList({path(QStringLiteral("a.mp4")), path(QStringLiteral("b.mp3"))}));
         QCOMPARE(system.quitCalls, quits);
     }

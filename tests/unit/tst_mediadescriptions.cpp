@@ -225,6 +225,30 @@ private slots:
                                 "aCodec = , aBitRate = 0, aSampleRate = 0"));
     }
 
+    // Texts made of data that holds "%N" markers (escaped addresses, file
+    // names) come out as they went in.
+    void textFormsKeepPercentMarkers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("escaped brackets") << "a%5Bb%5D.mp4";
+        QTest::newRow("low markers") << "%1%2%3 %14";
+        QTest::newRow("percent sign") << "100% sure";
+    }
+    void textFormsKeepPercentMarkers()
+    {
+        QFETCH(QString, text);
+        MediaProfile p = profile(640, 360, "MP4");
+        p.name = text;
+        p.vCodec = text;
+        QVERIFY2(p.toString().startsWith("Name = " + text + ", description = , type = 3, format = MP4, resolution = "
+                                         "640x360, aspect = 0x0, vCodec = " + text + ", "),
+                 qPrintable(p.toString()));
+        Kel::FileMediaInfo f;
+        f.mediaFile = text;
+        QVERIFY2(f.toString().startsWith("MediaFile = " + text + ", duration = 0, type = 3, format = , resolution = -1x-1"),
+                 qPrintable(f.toString()));
+    }
+
     void fileTitle_data()
     {
         QTest::addColumn<QString>("title");

@@ -1,6 +1,5 @@
 #include "shared/kellog.h"
 
-#include <QDir>
 #include <QtTest>
 
 extern "C" const char *webfetchLogFile();
@@ -30,7 +29,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QString, module);
-        QCOMPARE(file, QDir::tempPath() + QLatin1Char('/') + module + QStringLiteral(".1.log"));
+        QCOMPARE(file, Kel::Log::logFolder() + QLatin1Char('/') + module + QStringLiteral(".1.log"));
     }
 };
 

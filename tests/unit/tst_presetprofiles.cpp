@@ -153,6 +153,7 @@ private slots:
         QCOMPARE(odd.vCodec, QString("NoSuchCodec"));
         QVERIFY(odd.sameAsSource);
         QVERIFY(odd.autoResolution);
+        // true is not an integer.
         QVERIFY(!odd.autoBitRate);
         // A frame rate given as text is not a number.
         QCOMPARE(odd.frameRate, 0.0);
@@ -192,6 +193,9 @@ private slots:
         QTest::newRow("empty") << QByteArray(R"("DefaultDownloadQualityBest": "",)") << true << 1;
         QTest::newRow("word") << QByteArray(R"("DefaultDownloadQualityBest": "no",)") << true << 1;
         QTest::newRow("absent") << QByteArray() << true << 1;
+        // Another type than a string reads as missing.
+        QTest::newRow("number zero") << QByteArray(R"("DefaultDownloadQualityBest": 0,)") << true << 1;
+        QTest::newRow("false") << QByteArray(R"("DefaultDownloadQualityBest": false,)") << true << 1;
     }
     void bestQualityFlag()
     {

@@ -350,6 +350,7 @@ private slots:
             QTest::newRow(k + ": below a file") << key << "<root>/settings.ini/sub" << true;
             QTest::newRow(k + ": new folder") << key << "<root>/out/new" << false;
             QTest::newRow(k + ": padded") << key << "  <root>/out/padded  " << false;
+            QTest::newRow(k + ": backslashes") << key << "<root>\\out\\back\\slash\\" << false;
         }
     }
     void storedDestinationFolders()
@@ -367,8 +368,14 @@ private slots:
             QCOMPARE(dir, videoDir());
             QCOMPARE(stored(key).toString(), videoDir());
         } else {
-            QCOMPARE(dir, before.trimmed());
+            // Checked, made and returned under one and the same name.
+            QString returned = before.trimmed().replace(QLatin1Char('\\'), QLatin1Char('/'));
+            while (returned.endsWith(QLatin1Char('/')))
+                returned.chop(1);
+            QCOMPARE(dir, returned);
             QVERIFY(QFileInfo(dir).isDir());
+            if (before.contains(QLatin1Char('\\')))
+                QVERIFY(!QFileInfo::exists(before.trimmed()));
         }
     }
 

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -107,6 +109,9 @@ private slots:
     void endedTasksLeaveAndAreClearedInTheirThread();
     void cancelAllCancelsEveryTask();
     void taskCodeMayCallBackIntoPool();
+    void directReceiversOfTheStartMayCallBack();
+    void endedTaskGivesItsKeyUp_data();
+    void endedTaskGivesItsKeyUp();
     void deletedTaskLeavesPoolAndFreesSlot();
     void stopCancelsAndDeletesTasks();
     void destructionDeletesTasksAndStartsNothing();
@@ -632,6 +637,69 @@ void TaskPoolTest::taskCodeMayCallBackIntoPool()
     pool->cancelTask(task->key());
     QCOMPARE(task->status(), Task::Canceled);
     QCOMPARE(pool->getRunningCount(), 0);
+}
+
+// The scheduler announces a start with no lock held: receivers connected
+// directly run in its thread and may ask the pool, and the task is not
+// deleted under them.
+void TaskPoolTest::directReceiversOfTheStartMayCallBack()
+{
+    auto pool = startedPool(1);
+    auto *task = new ProbeTask(pool.get(), QStringLiteral("t"));
+    std::atomic<int> answered{0};
+    std::atomic<bool> inside{false};
+    connect(
+        task, &Task::statusChanged, task,
+        [&, task](const QString &key, Task::Status status) {
+            if (status != Task::Starting)
+                return;
+            if (pool->task(key) == task && pool->getRunningCount() == 1 && pool->queuedKeys().isEmpty())
+                ++answered;
+            inside = true;
+            // Long enough for the test thread to delete the task meanwhile.
+            QThread::msleep(200);
+        },
+        Qt::DirectConnection);
+    connect(task, &Task::signalRun, task, [&] { answered += pool->taskKeys().size(); }, Qt::DirectConnection);
+    QVERIFY(pool->addTask(task->key(), task));
+    QVERIFY(QTest::qWaitFor([&] { return inside.load(); }, waitMs));
+    delete task;
+    QCOMPARE(answered.load(), 2);
+    QCOMPARE(pool->task(QStringLiteral("t")), nullptr);
+    QCOMPARE(pool->getRunningCount(), 0);
+}
+
+void TaskPoolTest::endedTaskGivesItsKeyUp_data()
+{
+    QTest::addColumn<Task::Status>("ended");
+    QTest::newRow("finished") << Task::Finished;
+    QTest::newRow("canceled") << Task::Canceled;
+    QTest::newRow("error") << Task::Error;
+}
+
+// A receiver of a task's end may add the same work again at once, before
+// the scheduler has taken the ended task out.
+void TaskPoolTest::endedTaskGivesItsKeyUp()
+{
+    QFETCH(Task::Status, ended);
+    TaskPool pool;
+    auto *first = new ProbeTask(&pool, QStringLiteral("k"));
+    QVERIFY(pool.addTask(first->key(), first));
+    QVERIFY(pool.isKeyTaken(QStringLiteral("k")));
+    ProbeTask *second = nullptr;
+    connect(first, &Task::statusChanged, this, [&](const QString &key, Task::Status) {
+        second = new ProbeTask(&pool, key);
+        QVERIFY(!pool.isKeyTaken(key));
+        QVERIFY(pool.addTask(key, second));
+    });
+    first->setStatus(ended);
+    QVERIFY(second);
+    QCOMPARE(pool.task(QStringLiteral("k")), second);
+    QVERIFY(pool.isKeyTaken(QStringLiteral("k")));
+    QCOMPARE(pool.queuedKeys(), QStringList{QStringLiteral("k")});
+    // The ended task is still cleared, in its own thread.
+    QTRY_COMPARE_WITH_TIMEOUT(first->clearCalls, 1, waitMs);
+    QCOMPARE(second->clearCalls, 0);
 }
 
 void TaskPoolTest::deletedTaskLeavesPoolAndFreesSlot()

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 using namespace Kel;
 
 Q_DECLARE_METATYPE(Kel::Time)
@@ -91,6 +93,12 @@ private slots:
         QTest::newRow("3.5G exact above 2 GiB") << "3.5G" << qint64(-1) << qint64(3758096384) << qint64(-1);
         QTest::newRow("1T") << "1T" << (qint64(1) << 40) << (qint64(1) << 40) << qint64(1000000000000);
         QTest::newRow("bytes unit") << "512B" << qint64(512) << qint64(512) << qint64(-1);
+        // Beyond 64 bits: unreadable, never an overflow.
+        const qint64 most = std::numeric_limits<qint64>::max();
+        QTest::newRow("99999999999T") << "99999999999T" << qint64(-1) << most << qint64(-1);
+        QTest::newRow("-99999999999T") << "-99999999999T" << qint64(-1) << most << qint64(-1);
+        QTest::newRow("2^63 bytes") << "8388608T" << qint64(-1) << most << qint64(8388608000000000000);
+        QTest::newRow("largest") << "9223372036854775807" << most << qint64(-1) << most;
     }
 
     void parseSize()
@@ -231,6 +239,8 @@ private slots:
         QFile f(dir.filePath("clip.part.mp4"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         QCOMPARE(Text::uniqueFileName(dir.filePath("clip.part.mp4")), dir.filePath("clip.part(1).mp4"));
+        QCOMPARE(Text::uniqueFileName(dir.filePath("%1%2.mp4"), {dir.filePath("%1%2.mp4")}),
+                 dir.filePath("%1%2(1).mp4"));
     }
 };
 

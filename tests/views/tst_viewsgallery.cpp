@@ -48,7 +48,7 @@ QString makePicture(const QString &folder, int seed, const QSize &size = QSize(4
     hills.lineTo(size.width(), size.height());
     painter.drawPath(hills);
     painter.end();
-    const QString path = QStringLiteral("%1/still-%2.jpg").arg(folder).arg(seed);
+    const QString path = QStringLiteral("%1/still-%2.jpg").arg(folder, QString::number(seed));
     image.save(path, "JPG", 90);
     return path;
 }

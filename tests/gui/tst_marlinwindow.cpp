@@ -1,0 +1,377 @@
+// The marlin program itself, in a real window on an X server of its own
+// (Xvfb), driven with xdotool as a person drives it with the keyboard,
+// against the local sample site. Each step leaves a picture of the screen in
+// <build>/screenshots/window/real-*.png.
+//
+// The steps build on each other and run in their order of declaration.
+
+#include "support/samplesite.h"
+#include "support/testhttpserver.h"
+#include "support/testtools.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+constexpr int StartTimeoutMs = 60000;
+constexpr int DownloadTimeoutMs = 180000;
+
+bool isFinishedMedia(const QFileInfo &file)
+{
+    static const QStringList suffixes{QStringLiteral("mp4"), QStringLiteral("webm"), QStringLiteral("mkv"),
+                                      QStringLiteral("m4a")};
+    return file.isFile() && suffixes.contains(file.suffix().toLower())
+           && !file.fileName().startsWith(QLatin1String("MRL_"));
+}
+
+} // namespace
+
+class MarlinWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void startPrintsSplashLine();
+    void secondStartHandsOverItsAddress();
+    void typedAddressAndEnterGiveTheFile();
+    void closingDuringDownloadAsksFirst();
+    void signalEndsTheRunCleanly_data();
+    void signalEndsTheRunCleanly();
+
+private:
+    // Starts marlin and waits for its splash line and its window.
+    void startMarlin(const QString &shotName = QString());
+    QProcessEnvironment environment() const;
+    QString address(const QString &id) const;
+    QString downloadFolder() const { return m_home.filePath(QStringLiteral("videos")); }
+    QStringList finishedFiles() const;
+    QStringList allFiles() const;
+    // Runs xdotool with arguments; its standard output.
+    QByteArray xdotool(const QStringList &arguments, bool *ok = nullptr) const;
+    QStringList visibleWindows() const;
+    void focusWindow();
+    void typeAddress(const QString &text);
+    bool waitForNewFile(const QStringList &before, QString *file);
+    void screenshot(const QString &name);
+
+    QTemporaryDir m_home;
+    QProcess m_xvfb;
+    QString m_display;
+    TestHttpServer m_server;
+    std::unique_ptr<QProcess> m_marlin;
+    QString m_window;
+};
+
+void MarlinWindowTest::initTestCase()
+{
+    MARLIN_REQUIRE_YTZIP();
+    MARLIN_REQUIRE_PROGRAM("ffmpeg");
+    for (const char *program : {"Xvfb", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+            QFAIL(qPrintable(QStringLiteral("%1 is missing: run scripts/install-deps.sh").arg(QLatin1String(program))));
+    }
+    QVERIFY(QFileInfo(TestTools::appDir() + QStringLiteral("/marlin")).isExecutable());
+    QVERIFY(m_home.isValid());
+
+    m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                          QStringLiteral("0"), QStringLiteral("1280x800x24"),
+                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    QVERIFY(m_xvfb.waitForStarted());
+    QByteArray number;
+    QElapsedTimer clock;
+    clock.start();
+    while (!number.contains('\n') && clock.elapsed() < 20000) {
+        m_xvfb.waitForReadyRead(500);
+        number += m_xvfb.readAllStandardOutput();
+    }
+    QVERIFY2(number.contains('\n'), "Xvfb named no display");
+    m_display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+
+    QString error;
+    QVERIFY2(SampleSite::serve(m_server, &error), qPrintable(error));
+}
+
+void MarlinWindowTest::cleanupTestCase()
+{
+    if (m_marlin && m_marlin->state() != QProcess::NotRunning) {
+        m_marlin->terminate();
+        if (!m_marlin->waitForFinished(15000))
+            m_marlin->kill();
+        m_marlin->waitForFinished(5000);
+    }
+    m_xvfb.terminate();
+    m_xvfb.waitForFinished(5000);
+    m_server.stop();
+}
+
+QProcessEnvironment MarlinWindowTest::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("MARLIN_HOME"), m_home.path());
+    env.insert(QStringLiteral("MARLIN_EXTRA_WATCH_HOST"), QStringLiteral("127.0.0.1:%1").arg(m_server.port()));
+    return env;
+}
+
+QString MarlinWindowTest::address(const QString &id) const
+{
+    return SampleSite::watchQueryUrl(m_server, id).toString();
+}
+
+QStringList MarlinWindowTest::allFiles() const
+{
+    return QDir(downloadFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QStringList MarlinWindowTest::finishedFiles() const
+{
+    QStringList files;
+    const QFileInfoList entries = QDir(downloadFolder()).entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        if (isFinishedMedia(entry))
+            files.append(entry.fileName());
+    }
+    return files;
+}
+
+QByteArray MarlinWindowTest::xdotool(const QStringList &arguments, bool *ok) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(QStringLiteral("xdotool"), arguments);
+    const bool finished = process.waitForFinished(30000);
+    if (ok)
+        *ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return process.readAllStandardOutput();
+}
+
+QStringList MarlinWindowTest::visibleWindows() const
+{
+    const QByteArray found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--pid"), QString::number(m_marlin->processId())});
+    return QString::fromLatin1(found).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void MarlinWindowTest::focusWindow()
+{
+    bool ok = false;
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), m_window}, &ok);
+    QVERIFY(ok);
+}
+
+void MarlinWindowTest::typeAddress(const QString &text)
+{
+    focusWindow();
+    bool ok = false;
+    // Ctrl+L takes the keyboard to the address entry and selects its text.
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+l")}, &ok);
+    QVERIFY(ok);
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text}, &ok);
+    QVERIFY(ok);
+}
+
+bool MarlinWindowTest::waitForNewFile(const QStringList &before, QString *file)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < DownloadTimeoutMs) {
+        const QStringList now = finishedFiles();
+        for (const QString &name : now) {
+            if (!before.contains(name)) {
+                *file = name;
+                return true;
+            }
+        }
+        QTest::qWait(250);
+    }
+    return false;
+}
+
+void MarlinWindowTest::screenshot(const QString &name)
+{
+    const QString folder = QStringLiteral(MARLIN_SCREENSHOT_DIR "/window");
+    QDir().mkpath(folder);
+    QProcess shot;
+    shot.setProcessEnvironment(environment());
+    // The window's part of the screen, with the boxes and balloons over it.
+    shot.start(TestTools::testDir() + QStringLiteral("/marlin-xshot"),
+               {folder + QStringLiteral("/real-") + name + QStringLiteral(".png"), m_window});
+    QVERIFY(shot.waitForFinished(30000));
+    QCOMPARE(shot.exitCode(), 0);
+}
+
+void MarlinWindowTest::startMarlin(const QString &shotName)
+{
+    m_marlin = std::make_unique<QProcess>();
+    m_marlin->setProcessEnvironment(environment());
+    m_marlin->start(TestTools::appDir() + QStringLiteral("/marlin"), QStringList());
+    QVERIFY(m_marlin->waitForStarted());
+    QByteArray output;
+    QElapsedTimer clock;
+    clock.start();
+    while (!output.contains('\n') && clock.elapsed() < StartTimeoutMs && m_marlin->state() == QProcess::Running) {
+        m_marlin->waitForReadyRead(500);
+        output += m_marlin->readAllStandardOutput();
+    }
+    // The line is all the program writes on its standard output.
+    QCOMPARE(output, QByteArray("command:close splash screen\n"));
+
+    const QByteArray found = xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--pid"), QString::number(m_marlin->processId()),
+                                      QStringLiteral("--name"), QStringLiteral("^Marlin$")});
+    m_window = QString::fromLatin1(found).split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0);
+    QVERIFY2(!m_window.isEmpty(), "no window named Marlin");
+    if (!shotName.isEmpty()) {
+        // The window paints once the core has started behind it.
+        QTest::qWait(1500);
+        screenshot(shotName);
+    }
+}
+
+void MarlinWindowTest::startPrintsSplashLine()
+{
+    startMarlin(QStringLiteral("1-started"));
+}
+
+void MarlinWindowTest::secondStartHandsOverItsAddress()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    const QString page = address(SampleSite::progressiveId());
+    QProcess second;
+    second.setProcessEnvironment(environment());
+    second.start(TestTools::appDir() + QStringLiteral("/marlin"), {page});
+    QVERIFY(second.waitForFinished(StartTimeoutMs));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY(second.readAllStandardOutput().isEmpty());
+    QTest::qWait(1000);
+    screenshot(QStringLiteral("2-address-from-second-start"));
+
+    // The address is in the first window's entry: Enter downloads it.
+    const QStringList before = finishedFiles();
+    focusWindow();
+    bool ok = false;
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
+    QVERIFY(ok);
+    QString file;
+    QVERIFY2(waitForNewFile(before, &file), "the handed-over address gave no file");
+    QTest::qWait(1000);
+    screenshot(QStringLiteral("3-first-download-finished"));
+    QVERIFY(QFileInfo(downloadFolder() + QLatin1Char('/') + file).size() > 0);
+}
+
+void MarlinWindowTest::typedAddressAndEnterGiveTheFile()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    const QStringList before = finishedFiles();
+    typeAddress(address(SampleSite::dashId()));
+    screenshot(QStringLiteral("4-address-typed"));
+    bool ok = false;
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
+    QVERIFY(ok);
+    // The balloon has faded in.
+    QTest::qWait(1200);
+    screenshot(QStringLiteral("5-added"));
+    QString file;
+    QVERIFY2(waitForNewFile(before, &file), "the typed address gave no file");
+    QTest::qWait(1000);
+    screenshot(QStringLiteral("6-second-download-finished"));
+    const TestTools::ProbeResult probe = TestTools::probeStreams(downloadFolder() + QLatin1Char('/') + file);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    QVERIFY(probe.hasVideo() && probe.hasAudio());
+}
+
+void MarlinWindowTest::closingDuringDownloadAsksFirst()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    const QStringList finished = finishedFiles();
+    // Slow enough to be still running when the window is closed.
+    m_server.setBandwidthLimit(64 * 1024);
+    typeAddress(address(SampleSite::manifest().singleId));
+    bool ok = false;
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
+    QVERIFY(ok);
+    // The download is under way once its first bytes are on disk.
+    QTRY_VERIFY_WITH_TIMEOUT(allFiles().size() > finished.size(), DownloadTimeoutMs);
+    QTest::qWait(1000);
+    screenshot(QStringLiteral("7-downloading"));
+
+    // The window alone: the balloon of the new download has faded out.
+    const int windows = 1;
+    QTRY_COMPARE_WITH_TIMEOUT(visibleWindows().size(), windows, 15000);
+    focusWindow();
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+q")}, &ok);
+    QVERIFY(ok);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindows().size() > windows, 10000);
+    QTest::qWait(500);
+    screenshot(QStringLiteral("8-close-asks"));
+
+    // No, the default answer, keeps the window and its download.
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
+    QVERIFY(ok);
+    QTRY_COMPARE_WITH_TIMEOUT(visibleWindows().size(), windows, 10000);
+    QTest::qWait(500);
+    QCOMPARE(m_marlin->state(), QProcess::Running);
+
+    // Asked again, Yes ends the program: the download is cancelled and its
+    // unfinished files go.
+    focusWindow();
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+q")}, &ok);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindows().size() > windows, 10000);
+    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+y")}, &ok);
+    QVERIFY(ok);
+    QVERIFY(m_marlin->waitForFinished(30000));
+    QCOMPARE(m_marlin->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_marlin->exitCode(), 0);
+    m_server.setBandwidthLimit(0);
+    QCOMPARE(allFiles(), finished);
+}
+
+void MarlinWindowTest::signalEndsTheRunCleanly_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("downloading");
+    QTest::newRow("SIGTERM during a download") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGQUIT") << int(SIGQUIT) << false;
+}
+
+// As the end of a session or a closed terminal ends it: nothing is asked,
+// the download is cancelled and leaves nothing behind.
+void MarlinWindowTest::signalEndsTheRunCleanly()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, downloading);
+    const QStringList before = allFiles();
+    startMarlin();
+    if (downloading) {
+        m_server.setBandwidthLimit(64 * 1024);
+        typeAddress(address(SampleSite::manifest().singleId));
+        bool ok = false;
+        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")}, &ok);
+        QVERIFY(ok);
+        QTRY_VERIFY_WITH_TIMEOUT(allFiles().size() > before.size(), DownloadTimeoutMs);
+    }
+    ::kill(pid_t(m_marlin->processId()), signalNumber);
+    QVERIFY(m_marlin->waitForFinished(30000));
+    m_server.setBandwidthLimit(0);
+    QCOMPARE(m_marlin->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_marlin->exitCode(), 128 + signalNumber);
+    QCOMPARE(allFiles(), before);
+}
+
+QTEST_GUILESS_MAIN(MarlinWindowTest)
+#include "tst_marlinwindow.moc"
