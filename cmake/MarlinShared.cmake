@@ -20,13 +20,12 @@ add_library(marlin_shared STATIC
   ${CMAKE_SOURCE_DIR}/shared/ffmpegmessages.cpp
   ${CMAKE_SOURCE_DIR}/shared/runstamp.cpp
   ${CMAKE_SOURCE_DIR}/shared/fileclaim.cpp
-  ${CMAKE_SOURCE_DIR}/shared/ffmpeglibraries.cpp
 )
 set_target_properties(marlin_shared PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_include_directories(marlin_shared PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(marlin_shared PUBLIC Qt6::Core PRIVATE ${CMAKE_DL_LIBS})
-# The FFmpeg libraries' headers only: the libraries are opened at their first
-# use (avlibraries.cpp, ffmpeglibraries.cpp), never linked.
+# The FFmpeg libraries are loaded when first used (AvLibraries): their headers
+# only, never linked.
 target_include_directories(marlin_shared PRIVATE $<TARGET_PROPERTY:PkgConfig::FFMPEG,INTERFACE_INCLUDE_DIRECTORIES>)
 
 # marlin_add_shared(<target>): give <target> its own copy of the shared media library.

@@ -11,6 +11,6 @@ BUILD_DIR="$build_dir" bash "$here/scripts/build.sh"
 
 cmake -S "$here" -B "$tsan_dir" -G Ninja -DMARLIN_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$tsan_dir" --parallel "$(nproc)" --target tst_taskpool tst_taskpoolstress tst_diagnosticlog tst_puxtoolcache
-ctest --test-dir "$tsan_dir" -L 'taskpool|threads' --output-on-failure
+ctest --test-dir "$tsan_dir" -L threads --output-on-failure
 
 ctest --test-dir "$build_dir" --output-on-failure --parallel "$(nproc)" "$@"

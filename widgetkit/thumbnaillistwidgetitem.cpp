@@ -4,16 +4,23 @@
 
 namespace Tarn {
 
+// The row is as large as the tile can be: a smaller row would let the
+// tile, which never shrinks below its minimum, overlap its neighbours.
+static QSize tileSize(const ThumbnailWidget *tile)
+{
+    return tile->sizeHint().expandedTo(tile->minimumSize());
+}
+
 ThumbnailListWidgetItem::ThumbnailListWidgetItem(QListWidget *view, int type)
     : ThumbnailWidget(nullptr), QListWidgetItem(view, type)
 {
-    QListWidgetItem::setSizeHint(ThumbnailWidget::sizeHint());
+    QListWidgetItem::setSizeHint(tileSize(this));
 }
 
 void ThumbnailListWidgetItem::setItemWidget()
 {
     if (QListWidget *view = listWidget()) {
-        QListWidgetItem::setSizeHint(ThumbnailWidget::sizeHint());
+        QListWidgetItem::setSizeHint(tileSize(this));
         view->setItemWidget(this, this);
     }
 }

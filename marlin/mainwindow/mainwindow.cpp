@@ -1,5 +1,6 @@
 #include "marlin/mainwindow/mainwindow.h"
 
+#include "marlin/convert/convertwidget.h"
 #include "marlin/download/downloadwidget.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/quality/downloadparametersdialog.h"
@@ -117,6 +118,8 @@ void MainWindow::buildUi()
     m_downloadWidget = new DownloadWidget;
     m_downloadWidget->setObjectName(QStringLiteral("downloadWidget"));
     setPage(m_downloadListBtn, m_downloadWidget);
+    m_convertWidget = new ConvertWidget;
+    setPage(m_convertListBtn, m_convertWidget);
 
     m_balloon = new BalloonMessageDialog(this);
     m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
@@ -255,6 +258,8 @@ void MainWindow::connectSignals()
     connect(m_downloadWidget, &DownloadWidget::downloadOtherFormat, this,
             qOverload<const QString &>(&MainWindow::onAdvancedDownload));
     connect(m_downloadWidget, &DownloadWidget::listSizeChanged, this, &MainWindow::onDownloadListSizeChanged);
+    connect(m_downloadWidget, &DownloadWidget::convert, m_convertWidget, &ConvertWidget::onConvert);
+    connect(m_convertWidget, &ConvertWidget::listSizeChanged, this, &MainWindow::onConvertListSizeChanged);
 }
 
 bool MainWindow::initialize()
@@ -268,7 +273,9 @@ bool MainWindow::initialize()
     // styles them on top of this style.
     for (QWidget *widget : std::initializer_list<QWidget *>{m_downloadBtn, m_advancedBtn,
                                                             m_downloadWidget->getTableView(),
-                                                            m_downloadWidget->getThumbView()})
+                                                            m_downloadWidget->getThumbView(),
+                                                            m_convertWidget->getTableView(),
+                                                            m_convertWidget->getThumbView()})
         widget->setStyle(NoFocusRectStyle::sharedInstance());
 
     const QString stored = KelPref::instance()->value(QLatin1String(PageKey)).toString();

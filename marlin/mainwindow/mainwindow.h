@@ -16,6 +16,7 @@ namespace Tarn {
 class BalloonMessageDialog;
 class DownloadParameters;
 class DownloadParametersDialog;
+class ConvertWidget;
 class DownloadWidget;
 class NavigatorButtonWidget;
 class PuxUpdater;
@@ -47,6 +48,7 @@ public:
     QStackedWidget *contentAreaWidget() const { return m_contentArea; }
     BalloonMessageDialog *balloonDialog() const { return m_balloon; }
     DownloadWidget *downloadWidget() const { return m_downloadWidget; }
+    ConvertWidget *convertWidget() const { return m_convertWidget; }
     // The quality pop-up while it is open.
     DownloadParametersDialog *downloadParametersDialog() const;
 
@@ -153,6 +155,7 @@ private:
     QToolButton *m_twitterBtn = nullptr;
     QStackedWidget *m_contentArea = nullptr;
     DownloadWidget *m_downloadWidget = nullptr;
+    ConvertWidget *m_convertWidget = nullptr;
     QPointer<DownloadParametersDialog> m_parametersDialog;
     BalloonMessageDialog *m_balloon = nullptr;
     QPointer<PuxUpdater> m_updater;

@@ -422,6 +422,11 @@ void ConvertItem::onDownloadFinished()
 
 void ConvertItem::onDownloadAboutToBeCanceled()
 {
+    // Once the download has ended its file is the source and the conversion
+    // no longer needs the download item: removing that from its list must
+    // not end a conversion under way or undo one that is done.
+    if (status != StatusWaitingDownload && status != StatusNone)
+        return;
     manager()->cancelConvert(convertParameters);
     emit canceled();
 }

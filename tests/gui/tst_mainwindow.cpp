@@ -5,10 +5,14 @@
 
 #include "kelframe/kelmessagebox.h"
 #include "kelframe/kelskin.h"
+#include "marlin/convert/convertlistmodel.h"
+#include "marlin/convert/convertwidget.h"
+#include "marlin/convertparameters/convertparametersdialog.h"
 #include "marlin/mainwindow/mainwindow.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/download/downloadwidget.h"
 #include "marlin/quality/downloadparametersdialog.h"
+#include "tarncore/convert/convertitem.h"
 #include "tarncore/download/appcontext.h"
 #include "tarncore/download/datamanager.h"
 #include "tarncore/download/downloaditem.h"
@@ -18,6 +22,7 @@
 #include "tarncore/settings/settingsmanager.h"
 #include "widgetkit/balloonmessage.h"
 #include "widgetkit/balloonmessagedialog.h"
+#include "widgetkit/listtableview.h"
 #include "widgetkit/navigatorbuttonwidget.h"
 #include "widgetkit/urllineedit.h"
 
@@ -102,6 +107,7 @@ private slots:
     void qualityPopupHangsUnderItsButtonAndYieldsToBoxes();
     void gallery_data();
     void gallery();
+    void downloadConvertedFromTheDownloadPage();
     // Last: closing the window ends the core's pools for the process.
     void enterDownloadsAndClosingAsksWhileItRuns();
 
@@ -377,6 +383,57 @@ void MainWindowTest::gallery()
                               QStringLiteral("quality"), skin));
     popup->reject();
     QTRY_VERIFY(!popup);
+}
+
+// A download finished in the window goes to the convert page by the download
+// page's Convert action, is converted as the dialog says, and probes so.
+void MainWindowTest::downloadConvertedFromTheDownloadPage()
+{
+    Tarn::SettingsManager *settings = AppContext::instance()->getSettingsManager();
+    settings->setConvertOptionMode(Tarn::ConvertOptionAsk);
+    settings->setConvertSaveMode(Tarn::ConvertSaveInConvertDir);
+    settings->setConvertDestDir(m_root.filePath(QStringLiteral("converted")));
+    Tarn::DownloadList *list = AppContext::instance()->getDataManager()->getDownloadList();
+    Tarn::UrlLineEdit *entry = m_window->urlLineEdit();
+    entry->setText(pageAddress(SampleSite::progressiveId()));
+    entry->setFocus();
+    QTest::keyClick(entry, Qt::Key_Return);
+    QCOMPARE(list->count(), 1);
+    Tarn::DownloadItem *download = list->item(0);
+    QTRY_COMPARE_WITH_TIMEOUT(download->getStatus(), Tarn::DownloadItem::Finished, 180000);
+
+    int dialogs = 0;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&dialogs] {
+        auto *dialog = qobject_cast<Tarn::ConvertParametersDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog->property("answered").toBool())
+            return;
+        dialog->setProperty("answered", true);
+        ++dialogs;
+        if (dialog->selectCategory(QStringLiteral("Audio")) && dialog->selectProfile(QStringLiteral("MP3 Small")))
+            dialog->acceptButton()->click();
+        else
+            dialog->cancelButton()->click();
+    });
+    answer.start(20);
+    m_window->downloadWidget()->getTableView()->selectRow(0);
+    QVERIFY(m_window->downloadWidget()->convertAction()->isEnabled());
+    m_window->downloadWidget()->convertAction()->trigger();
+    answer.stop();
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(m_window->convertListButton()->additionalText(), QStringLiteral("1"));
+
+    Tarn::ConvertItem *item = m_window->convertWidget()->getModel()->item(0);
+    QVERIFY(item);
+    QTRY_VERIFY_WITH_TIMEOUT(!item->isWorking(), 180000);
+    QCOMPARE(item->getStatus(), Tarn::ConvertItem::StatusFinished);
+    const TestTools::ProbeResult probe = TestTools::probeStreams(item->getConvertParameters().getDestFile());
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    QCOMPARE(probe.streamsOfType(QStringLiteral("audio")).value(0).codecName, QStringLiteral("mp3"));
+    QVERIFY(probe.streamsOfType(QStringLiteral("video")).isEmpty());
+
+    m_window.reset();
+    AppContext::instance()->getDataManager()->clear();
 }
 
 void MainWindowTest::enterDownloadsAndClosingAsksWhileItRuns()

@@ -234,11 +234,9 @@ QStringList TestMarlinCli::homeFiles() const
     // The settings file is the user's own; the run reads it and leaves it be.
     // The diagnostic log is meant to stay.
     files.removeAll(QStringLiteral("config/Marlin.ini"));
-    // The extractor tool's copy is made once for every later run.
-    files.erase(std::remove_if(files.begin(), files.end(),
-                               [](const QString &file) { return file.startsWith(QLatin1String("cache/tool/")); }),
-                files.end());
     files.removeIf([](const QString &file) { return file.startsWith(QLatin1String("log/")); });
+    // The extractor tool's copy is made once for every later run.
+    files.removeIf([](const QString &file) { return file.startsWith(QLatin1String("cache/tool/")); });
     return files;
 }
 

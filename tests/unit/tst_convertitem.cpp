@@ -717,6 +717,10 @@ private slots:
         QCOMPARE(errors.at(0).at(1).toString(), params.getDestFile());
         QCOMPARE(item->getStatus(), ConvertItem::StatusError);
         QVERIFY(!item->isWorking());
+        // Past waiting, the conversion no longer hangs on the download item:
+        // removing that from the download list leaves the conversion alone.
+        download.cancel();
+        QCOMPARE(canceled.count(), 1);
 
         // Removing the item removes its own copies only.
         const QString copy = item->getSrcMediaInfo().thumbnailFile;

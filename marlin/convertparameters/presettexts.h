@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace Tarn {
+
+// The words of the shipped presets file (category names and preset
+// descriptions) in the user's language. They are listed in the source so
+// that the translation tools collect them; a text the list lacks (a presets
+// file of another installation) is shown as it is written.
+class PresetTexts
+{
+public:
+    static QString translate(const QString &text);
+};
+
+} // namespace Tarn
