@@ -295,6 +295,10 @@ void MainWindow::startCore()
     m_coreStarted = true;
     AppContext::instance()->init();
     startUpdater();
+    // After a pending update is in place: the extractor tool starts now, in
+    // the background, so that the first address gets its qualities without
+    // waiting for the tool's start.
+    AppContext::instance()->getDownloadManager()->prepareMediaInfo();
 }
 
 void MainWindow::startUpdater()
