@@ -55,8 +55,8 @@
 <context>
     <name>Kel::PuxExtractor</name>
     <message>
-        <location filename="../webfetch/puxextractor.cpp" line="+103"/>
-        <location line="+40"/>
+        <location filename="../webfetch/puxextractor.cpp" line="+171"/>
+        <location line="+41"/>
         <source>The extractor tool stopped with exit code %1.</source>
         <translation>Das Extraktionswerkzeug wurde mit dem Rückgabewert %1 beendet.</translation>
     </message>
@@ -230,7 +230,7 @@
 <context>
     <name>KelMainWindow</name>
     <message>
-        <location filename="../kelframe/kelmainwindow.cpp" line="+426"/>
+        <location filename="../kelframe/kelmainwindow.cpp" line="+437"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -278,6 +278,11 @@
         <location line="+1"/>
         <source>Check for &amp;Updates...</source>
         <translation>Nach &amp;Aktualisierungen suchen …</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Use the shipped extractor tool</source>
+        <translation>Mitgeliefertes Extraktionswerkzeug verwenden</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -1186,7 +1191,7 @@
 <context>
     <name>Tarn::MainWindow</name>
     <message>
-        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+407"/>
+        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+417"/>
         <source>Please enter the URL.</source>
         <translation>Bitte geben Sie die Adresse ein.</translation>
     </message>
@@ -1201,7 +1206,7 @@
         <translation>%1 lädt Videos herunter und konvertiert Mediendateien.</translation>
     </message>
     <message>
-        <location line="+79"/>
+        <location line="+89"/>
         <source>DOWNLOAD</source>
         <translation>HERUNTERLADEN</translation>
     </message>
@@ -1476,6 +1481,54 @@ Möchten Sie wirklich beenden?</translation>
         <location line="+1"/>
         <source>Lossless compressed sound.</source>
         <translation>Verlustfrei komprimierter Ton.</translation>
+    </message>
+</context>
+<context>
+    <name>Tarn::PuxUpdater</name>
+    <message>
+        <location filename="../tarncore/services/puxupdater.cpp" line="+305"/>
+        <source>The update description could not be fetched.</source>
+        <translation>Die Beschreibung der Aktualisierung konnte nicht abgerufen werden.</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>The extractor tool could not be downloaded.</source>
+        <translation>Das Extraktionswerkzeug konnte nicht heruntergeladen werden.</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>The downloaded extractor tool was not installed (%1).</source>
+        <translation>Das heruntergeladene Extraktionswerkzeug wurde nicht installiert (%1).</translation>
+    </message>
+    <message>
+        <location line="+263"/>
+        <source>There is no application data folder to install the extractor tool in.</source>
+        <translation>Es gibt keinen Anwendungsdatenordner, in den das Extraktionswerkzeug installiert werden könnte.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The release address %1 is not an HTTP address.</source>
+        <translation>Die Veröffentlichungsadresse %1 ist keine HTTP-Adresse.</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>The newest release could not be asked for at %1: %2</source>
+        <translation>Die neueste Version konnte bei %1 nicht abgefragt werden: %2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The newest release&apos;s address %1 names no version.</source>
+        <translation>Die Adresse %1 der neuesten Version nennt keine Versionsnummer.</translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>Release %1 of the extractor tool was not installed: %2</source>
+        <translation>Version %1 des Extraktionswerkzeugs wurde nicht installiert: %2</translation>
+    </message>
+    <message>
+        <location line="+143"/>
+        <source>Release %1 of the extractor tool could not be put in place (%2).</source>
+        <translation>Version %1 des Extraktionswerkzeugs konnte nicht eingesetzt werden (%2).</translation>
     </message>
 </context>
 <context>
