@@ -6,6 +6,7 @@
 #include "cli/downloadcommand.h"
 #include "cli/infocommand.h"
 #include "cli/profilescommand.h"
+#include "cli/toolcommand.h"
 #include "kelframe/kelsignalwatcher.h"
 #include "shared/kellog.h"
 
@@ -22,6 +23,7 @@ CliApplication::CliApplication(QObject *parent)
     commands.emplace_back(std::make_unique<DownloadCommand>());
     commands.emplace_back(std::make_unique<ConvertCommand>());
     commands.emplace_back(std::make_unique<ProfilesCommand>());
+    commands.emplace_back(std::make_unique<ToolCommand>());
 }
 
 CliApplication::~CliApplication() = default;

@@ -95,6 +95,8 @@ void InfoCommand::start()
 {
     connect(manager(), &DownloadManager::mediaInfoReady, this, &InfoCommand::receiveMediaInfo);
     connect(manager(), &DownloadManager::mediaSizeReady, this, &InfoCommand::receiveMediaSize);
+    // The tool starts once for all pages, which then take their turns.
+    manager()->prepareMediaInfo();
     QSet<QString> asked;
     for (const Page &page : qAsConst(pages)) {
         if (asked.contains(page.url))

@@ -123,6 +123,8 @@ void KelMainWindow::createFrameworkActions()
     m_aboutAction->setMenuRole(QAction::AboutRole);
     m_checkUpdateAction = new QAction(this);
     m_checkUpdateAction->setObjectName(QStringLiteral("checkUpdateAction"));
+    m_useShippedToolAction = new QAction(this);
+    m_useShippedToolAction->setObjectName(QStringLiteral("useShippedToolAction"));
     m_exitAction = new QAction(this);
     m_exitAction->setObjectName(QStringLiteral("exitAction"));
     // Some desktops bind no key to quitting; Ctrl+Q is what Linux users try.
@@ -135,6 +137,7 @@ void KelMainWindow::createFrameworkActions()
     connect(m_helpAction, &QAction::triggered, this, &KelMainWindow::onHelp);
     connect(m_aboutAction, &QAction::triggered, this, &KelMainWindow::onAbout);
     connect(m_checkUpdateAction, &QAction::triggered, this, &KelMainWindow::onCheckUpdate);
+    connect(m_useShippedToolAction, &QAction::triggered, this, &KelMainWindow::useShippedToolRequested);
     connect(m_exitAction, &QAction::triggered, this, &KelMainWindow::onExit);
 
     m_fileMenu = new QMenu(this);
@@ -216,8 +219,11 @@ void KelMainWindow::createTitleButtonMenu()
     menu->addAction(m_helpAction);
     menu->addAction(m_aboutAction);
     menu->addSeparator();
-    if (updateMenuWanted())
+    if (updateMenuWanted()) {
         menu->addAction(m_checkUpdateAction);
+        if (isSignalConnected(QMetaMethod::fromSignal(&KelMainWindow::useShippedToolRequested)))
+            menu->addAction(m_useShippedToolAction);
+    }
     menu->addAction(m_exitAction);
     setTitleButtonMenu(menu);
 }
@@ -378,6 +384,11 @@ QAction *KelMainWindow::checkUpdateAction() const
     return m_checkUpdateAction;
 }
 
+QAction *KelMainWindow::useShippedToolAction() const
+{
+    return m_useShippedToolAction;
+}
+
 QAction *KelMainWindow::exitAction() const
 {
     return m_exitAction;
@@ -461,6 +472,7 @@ void KelMainWindow::retranslate()
     m_helpAction->setText(tr("%1 &Help").arg(name));
     m_aboutAction->setText(tr("&About %1").arg(name));
     m_checkUpdateAction->setText(tr("Check for &Updates..."));
+    m_useShippedToolAction->setText(tr("Use the shipped extractor tool"));
     m_exitAction->setText(tr("&Quit"));
     m_menuButton->setToolTip(tr("Main Menu"));
     m_menuButton->setAccessibleName(tr("Main Menu"));

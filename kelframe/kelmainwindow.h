@@ -69,6 +69,10 @@ public:
     QAction *helpAction() const;
     QAction *aboutAction() const;
     QAction *checkUpdateAction() const;
+    // Goes back to the extractor tool that ships with the program; offered
+    // beside check for updates when useShippedToolRequested() is connected
+    // before the window is initialised.
+    QAction *useShippedToolAction() const;
     QAction *exitAction() const;
 
     bool isDarkShadowShown() const;
@@ -94,6 +98,8 @@ public slots:
 signals:
     // The user chose "Check for Updates".
     void checkUpdateRequested();
+    // The user chose to use the shipped extractor tool.
+    void useShippedToolRequested();
 
 protected:
     // Builds the menu button's menu: the appearance menu (when the product
@@ -136,6 +142,7 @@ private:
     QAction *m_helpAction = nullptr;
     QAction *m_aboutAction = nullptr;
     QAction *m_checkUpdateAction = nullptr;
+    QAction *m_useShippedToolAction = nullptr;
     QAction *m_exitAction = nullptr;
 
     bool m_initialized = false;

@@ -35,8 +35,8 @@ QMap<QString, QString> builtInValues()
         {QString::fromLatin1(KelProductInfo::CompanyNameKey), QStringLiteral("Marlin")},
         {QString::fromLatin1(KelProductInfo::ProductKeyKey), QStringLiteral("Marlin")},
         {QString::fromLatin1(KelProductInfo::ProductNameKey), QStringLiteral("Marlin")},
-        {QString::fromLatin1(KelProductInfo::ToolUpdateCfgUrlKey),
-         QStringLiteral("https://update.marlin.example/yt/yt.puxc")},
+        {QString::fromLatin1(KelProductInfo::ToolReleasesUrlKey),
+         QStringLiteral("https://github.com/yt-dlp/yt-dlp/releases")},
         {QString::fromLatin1(KelProductInfo::ShareUrlKey),
          QStringLiteral("https://www.marlin.example/shareType.php?app=marlin")},
     };

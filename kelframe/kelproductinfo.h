@@ -20,8 +20,11 @@ public:
     static constexpr const char *CompanyNameKey = "company_name";
     static constexpr const char *ProductKeyKey = "product_key";
     static constexpr const char *ProductNameKey = "product_name";
-    // The extractor tool's update description (the updater's own key).
+    // The extractor tool's update description on a server of our own (the
+    // updater's own key); when it is empty the tool's releases are used.
     static constexpr const char *ToolUpdateCfgUrlKey = "YTCFG_URL";
+    // The address of the extractor tool's releases.
+    static constexpr const char *ToolReleasesUrlKey = "YT_RELEASES_URL";
     // The sharing page; callers append "&type=..." to it.
     static constexpr const char *ShareUrlKey = "SHARE_URL";
 

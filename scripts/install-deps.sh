@@ -11,7 +11,9 @@ packages=(
   libjsoncpp-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   ffmpeg python3 yt-dlp zip unzip
+  gpgv gnupg
   xvfb xauth xdotool libxkbcommon-x11-0 libxcb-cursor0 fonts-dejavu-core
+  fonts-droid-fallback fonts-nanum
 )
 
 missing=()

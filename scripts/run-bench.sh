@@ -20,8 +20,8 @@ bash "$here/scripts/install-deps.sh"
 echo "bench: building in release mode into $build_dir"
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)" --target \
-  marlin-cli marlin app_data ytzip bench_mediainfo bench_cliinfo bench_puxdownload bench_transcoder bench_clistart \
-  bench_windowstart bench_windowmemory bench_views
+  marlin-cli marlin app_data ytzip bench_mediainfo bench_puxworker bench_cliinfo bench_puxdownload bench_transcoder \
+  bench_clistart bench_windowstart bench_windowmemory bench_views
 mkdir -p "$logs"
 
 # The benchmarks' own diagnostic log stays in its files.
@@ -49,6 +49,7 @@ run() {
 }
 
 run mediainfo "$build_dir/bench/bench_mediainfo" --runs 15
+run worker "$build_dir/bench/bench_puxworker" --runs 8 --cli-runs 5 --program "$build_dir/app/marlin-cli"
 run cliinfo "$build_dir/bench/bench_cliinfo" --runs 15 --program "$build_dir/app/marlin-cli"
 run download "$build_dir/bench/bench_puxdownload" 5 100
 run transcoder "$build_dir/bench/bench_transcoder" --runs 8 --seconds 40 --probes 200
@@ -86,6 +87,16 @@ mi_check=$(field mediainfo '^copy check: ([0-9.]+) us.*')
 mi_cpu_inst=$(field mediainfo '^processor time: installed ([0-9.]+) ms.*')
 mi_cpu_ours=$(field mediainfo '^processor time: .* back end ([0-9.]+) ms.*')
 mi_cpu_ratio=$(field mediainfo '^processor time: .* ratio ([0-9.]+).*')
+wk_inst=$(field worker '^worker first: installed ([0-9.]+) ms.*')
+wk_first=$(field worker '^worker first: .* first request ([0-9.]+) ms.*')
+wk_first_ratio=$(field worker '^worker first: .* ratio ([0-9.]+);.*')
+wk_later=$(field worker '^worker later: .* later requests ([0-9.]+) ms.*')
+wk_later_ratio=$(field worker '^worker later: .* ratio ([0-9.]+);.*')
+wk_five_inst=$(field worker '^worker cli five pages: installed ([0-9.]+) ms.*')
+wk_five=$(field worker '^worker cli five pages: .* marlin-cli ([0-9.]+) ms.*')
+wk_five_ratio=$(field worker '^worker cli five pages: .* ratio ([0-9.]+);.*')
+wk_rss=$(field worker '^worker memory: idle worker RSS (-?[0-9]+) KiB.*')
+wk_pss=$(field worker '^worker memory: .* PSS (-?[0-9]+) KiB.*')
 ci_cpu_inst=$(field cliinfo '^processor time: installed ([0-9.]+) ms.*')
 ci_cpu_ours=$(field cliinfo '^processor time: .* marlin-cli ([0-9.]+) ms.*')
 ci_cpu_ratio=$(field cliinfo '^processor time: .* ratio ([0-9.]+).*')
@@ -134,6 +145,13 @@ row "  the same, processor time" "$(or_dash "$mi_cpu_ours") ms" "$(or_dash "$mi_
   "$(or_dash "$mi_cpu_ratio")" "-" "reported"
 row "media information: back end / bare archive" "$(or_dash "$mi_ours") ms" "$(or_dash "$mi_bare") ms" \
   "$(or_dash "$mi_ratio")" "<= 1.05" "$(verdict "$mi_ratio" 1.05)"
+row "first media information, worker starting" "$(or_dash "$wk_first") ms" "$(or_dash "$wk_inst") ms" \
+  "$(or_dash "$wk_first_ratio")" "<= 1.0" "$(verdict "$wk_first_ratio" 1.0)"
+row "later media information, warm worker" "$(or_dash "$wk_later") ms" "$(or_dash "$wk_inst") ms" \
+  "$(or_dash "$wk_later_ratio")" "<= 0.1" "$(verdict "$wk_later_ratio" 0.1)"
+row "marlin-cli info, 5 pages / 5 installed runs" "$(or_dash "$wk_five") ms" "$(or_dash "$wk_five_inst") ms" \
+  "$(or_dash "$wk_five_ratio")" "<= 0.5" "$(verdict "$wk_five_ratio" 0.5)"
+row "idle worker memory, RSS (PSS)" "$(or_dash "$wk_rss") KiB" "($(or_dash "$wk_pss") KiB)" "-" "-" "reported"
 row "marlin-cli info process / installed tool" "$(or_dash "$ci_ours") ms" "$(or_dash "$ci_inst") ms" \
   "$(or_dash "$ci_ratio")" "<= 1.10" "$(verdict "$ci_ratio" 1.10)"
 row "  the same, processor time" "$(or_dash "$ci_cpu_ours") ms" "$(or_dash "$ci_cpu_inst") ms" \

@@ -55,6 +55,26 @@ QString ChildProcess::workingDirectory() const
     return process->workingDirectory();
 }
 
+void ChildProcess::setInputOpen(bool open)
+{
+    inputOpen = open;
+    // An empty name gives the program a pipe again.
+    process->setStandardInputFile(open ? QString() : QProcess::nullDevice());
+}
+
+bool ChildProcess::write(const QByteArray &data)
+{
+    if (!inputOpen || !active || process->state() == QProcess::NotRunning)
+        return false;
+    return process->write(data) == data.size();
+}
+
+void ChildProcess::closeInput()
+{
+    if (inputOpen && process->state() != QProcess::NotRunning)
+        process->closeWriteChannel();
+}
+
 void ChildProcess::start(const QString &program, const QStringList &arguments)
 {
     if (process->state() != QProcess::NotRunning) {
@@ -72,7 +92,7 @@ void ChildProcess::start(const QString &program, const QStringList &arguments)
     startFailureReported = false;
     active = true;
     starting = true;
-    process->start(program, arguments, QIODevice::ReadOnly);
+    process->start(program, arguments, inputOpen ? QIODevice::ReadWrite : QIODevice::ReadOnly);
     starting = false;
 }
 

@@ -10,7 +10,7 @@ namespace Kel {
 
 // One run of an outside program at a time, as both back ends use them: a
 // program and an argument list (never a command text that something splits),
-// standard input closed, the output cut into whole lines, a failed start
+// standard input closed unless asked for, the output cut into whole lines, a failed start
 // reported as such, and a stop that leaves nothing running.
 //
 // The program gets a process group of its own, so that stop() also ends what
@@ -39,6 +39,14 @@ public:
     // The folder the next run starts in; empty: this process's own.
     void setWorkingDirectory(const QString &dir);
     QString workingDirectory() const;
+    // Whether the next run gets a pipe on its standard input for write();
+    // by default it reads an empty input.
+    void setInputOpen(bool open);
+    // Queues data for the program's standard input; false when the run has
+    // no open input.
+    bool write(const QByteArray &data);
+    // The program sees the end of its input once what was written is read.
+    void closeInput();
 
     // Starts program with arguments; a run still going is stopped first.
     void start(const QString &program, const QStringList &arguments);
@@ -87,6 +95,7 @@ private:
     // Counts the runs: a queued report of an old run must not reach a new one.
     quint64 run = 0;
     bool active = false;
+    bool inputOpen = false;
     bool starting = false;
     bool startFailed = false;
     bool startFailureReported = false;

@@ -5,9 +5,12 @@
 #include "webfetch/puxoutputparser.h"
 #include "webfetch/puxruntime.h"
 #include "webfetch/puxtoolcache.h"
+#include "webfetch/puxworker.h"
+#include "webfetch/puxworkerreply.h"
 
 #include <QDir>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 
 // Traces for developers; enable with QT_LOGGING_RULES="marlin.webfetch.*.debug=true".
 Q_LOGGING_CATEGORY(lcPuxExtractor, "marlin.webfetch.extractor", QtInfoMsg)
@@ -21,6 +24,7 @@ PuxExtractor::PuxExtractor(const QString &toolPath, const QString &dataDir, QObj
 
 PuxExtractor::~PuxExtractor()
 {
+    dropWorkerReply();
     stopProcess();
 }
 
@@ -40,10 +44,24 @@ PuxCommand PuxExtractor::initPuxExtractorCommand(const QString &toolPath, const 
     return command;
 }
 
+QStringList PuxExtractor::workerOptions(const PuxCommand &command)
+{
+    // "-I", the tool, the options, "--", the address.
+    const QStringList arguments = command.arguments();
+    return arguments.mid(2, arguments.size() - 4);
+}
+
+void PuxExtractor::prepareWorker(const QString &toolPath)
+{
+    const PuxTool tool = PuxToolCache::instance()->toolFor(toolPath);
+    PuxWorker::instance()->prepare(tool, workerOptions(initPuxExtractorCommand(toolPath, QString(), tool.runPath())));
+}
+
 void PuxExtractor::beginRequest(const QString &requestUrl)
 {
     // A new request replaces one still running, and starts from empty
     // information rather than adding to the last page's qualities.
+    dropWorkerReply();
     stopProcess();
     if (process)
         process->deleteLater();
@@ -78,11 +96,61 @@ void PuxExtractor::stopProcess()
     }
 }
 
+bool PuxExtractor::askWorker()
+{
+    tool = PuxToolCache::instance()->toolFor(toolPath);
+    const PuxCommand command = initPuxExtractorCommand(toolPath, url, tool.runPath());
+    workerReply = PuxWorker::instance()->request(tool, workerOptions(command), PuxRuntime::pageAddress(url));
+    if (!workerReply)
+        return false;
+    KEL_INFO("%s (extractor worker)", qPrintable(command.text()));
+    connect(workerReply, &PuxWorkerReply::answered, this, &PuxExtractor::workerAnswered);
+    connect(workerReply, &PuxWorkerReply::failed, this, &PuxExtractor::workerFailed);
+    return true;
+}
+
+void PuxExtractor::dropWorkerReply()
+{
+    // Deleting the reply drops its answer.
+    if (workerReply) {
+        workerReply->disconnect(this);
+        workerReply->deleteLater();
+        workerReply = nullptr;
+    }
+}
+
+void PuxExtractor::workerAnswered(int status, const QString &output, const QString &errorOutput)
+{
+    dropWorkerReply();
+    // What the tool's run would have written, line by line as it is read
+    // from a process: the same answer, the same code, the same text.
+    static const QRegularExpression lineEnd(QStringLiteral("[\\r\\n]"));
+    const QPointer<PuxExtractor> self(this);
+    const QStringList errors = errorOutput.split(lineEnd, Qt::SkipEmptyParts);
+    if (!errors.isEmpty())
+        puxReadError(errors);
+    if (!self || answered)
+        return;
+    puxReadOutputData(output.split(lineEnd, Qt::SkipEmptyParts));
+    puxFinished(status, QProcess::NormalExit);
+}
+
+void PuxExtractor::workerFailed(const QString &reason)
+{
+    dropWorkerReply();
+    if (answered)
+        return;
+    KEL_INFO("The extractor worker did not answer (%s); the tool runs for %s", qUtf8Printable(reason),
+             qUtf8Printable(url));
+    startProcess();
+}
+
 void PuxExtractor::getMediaInfoBySignal(QString requestUrl)
 {
     synchronous = false;
     beginRequest(requestUrl);
-    startProcess();
+    if (!askWorker())
+        startProcess();
 }
 
 Kel::WebMediaInfo PuxExtractor::getMediaInfo(QString requestUrl)
@@ -112,6 +180,7 @@ void PuxExtractor::cancel()
 {
     KEL_ERROR("Cancel getMediaInfo...");
     answered = true;
+    dropWorkerReply();
     stopProcess();
 }
 
@@ -169,14 +238,22 @@ void PuxExtractor::puxReadError(const QStringList &lines)
     mediaInfo.errorText = errorLines.join(QLatin1Char('\n'));
     if (synchronous)
         return;
-    // Warnings are only kept; any other line is the tool's error. Judged
-    // line by line, so a warning beside an error does not hide it.
+    // Only the tool's own error lines end the request at once; what else it
+    // writes there (warnings, notes such as "Deprecated Feature: ...", which
+    // newer versions print on every run) is kept, and the exit code decides.
+    // Judged line by line, so a warning beside an error does not hide it.
     for (const QString &line : lines) {
-        if (!line.contains(QLatin1String("WARNING"), Qt::CaseInsensitive)) {
+        if (isErrorLine(line)) {
             answerWithError(-1);
             return;
         }
     }
+}
+
+bool PuxExtractor::isErrorLine(const QString &line)
+{
+    const QString text = line.trimmed();
+    return text.startsWith(QLatin1String("ERROR:")) || text.startsWith(QLatin1String("Traceback "));
 }
 
 void PuxExtractor::setFailureText(const QString &fallback)

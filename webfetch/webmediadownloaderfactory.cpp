@@ -2,6 +2,7 @@
 
 #include "webfetch/puxdownloader.h"
 #include "webfetch/puxextractor.h"
+#include "webfetch/puxworker.h"
 
 namespace Kel {
 
@@ -20,6 +21,16 @@ WebMediaDownloader *WebMediaDownloaderFactory::createDownloader(const QString &t
 WebMediaInfoExtractor *WebMediaDownloaderFactory::createExtractor(const QString &toolPath, const QString &dataDir)
 {
     return new PuxExtractor(toolPath, dataDir);
+}
+
+void WebMediaDownloaderFactory::prepareExtractors(const QString &toolPath)
+{
+    PuxExtractor::prepareWorker(toolPath);
+}
+
+void WebMediaDownloaderFactory::stopExtractors()
+{
+    PuxWorker::instance()->stop();
 }
 
 } // namespace Kel

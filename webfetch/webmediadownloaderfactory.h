@@ -18,6 +18,12 @@ public:
 
     WebMediaDownloader *createDownloader(const QString &toolPath, const QString &dataDir);
     WebMediaInfoExtractor *createExtractor(const QString &toolPath, const QString &dataDir);
+    // Gets the extractors of toolPath ready in the background (the warm
+    // worker that answers their requests), so that the first request does
+    // not wait for the tool's start.
+    void prepareExtractors(const QString &toolPath);
+    // Ends what prepareExtractors() and the extractors' requests started.
+    void stopExtractors();
 
     WebMediaDownloaderFactory &operator=(const WebMediaDownloaderFactory &) { return *this; }
 

@@ -5,6 +5,7 @@
 #include "marlin/download/downloadwidget.h"
 #include "marlin/mainwindow/mainwindowutils.h"
 #include "marlin/quality/downloadparametersdialog.h"
+#include "marlin/settings/settingwidget.h"
 
 #include "kelframe/kelapplication.h"
 #include "kelframe/kelfolders.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget *parent)
     MainWindowUtils::instance()->setParent(this);
     setObjectName(QStringLiteral("MainWindow"));
     buildUi();
+    setPage(m_settingsBtn, new SettingWidget);
     connectSignals();
 }
 
@@ -333,6 +335,10 @@ void MainWindow::startCore()
     ensureConvertPage();
     AppContext::instance()->init();
     startUpdater();
+    // After a pending update is in place: the extractor tool starts now, in
+    // the background, so that the first address gets its qualities without
+    // waiting for the tool's start.
+    AppContext::instance()->getDownloadManager()->prepareMediaInfo();
 }
 
 void MainWindow::startUpdater()
@@ -340,15 +346,21 @@ void MainWindow::startUpdater()
     m_updater = PuxUpdater::instance();
     if (!m_updater)
         return;
-    const QString address = KelProductInfo::value(m_updater->puxCfgUrl());
-    if (address.isEmpty())
-        return;
     connect(m_updater, &PuxUpdater::foundNewPuxVersion, this, &MainWindow::onPUXUpdateNewVersion);
     connect(m_updater, &PuxUpdater::downloadProgress, this, &MainWindow::onPUXUpdateProgress);
     connect(m_updater, &PuxUpdater::done, this, &MainWindow::onPUXUpdateDone);
-    m_updater->setAppDataDir(Kel::appDataPath());
+    if (m_updater->appDataDir().isEmpty())
+        m_updater->setAppDataDir(Kel::appDataPath());
     m_updater->tryRename();
-    m_updater->checkUpdate(address, KelLangItemModel::currentLangName());
+    // The update description of our own server when the product names one,
+    // else the tool's own signed releases.
+    m_updater->checkForUpdate(KelLangItemModel::currentLangName());
+}
+
+void MainWindow::onUseShippedTool()
+{
+    if (m_updater && !m_updater->useShippedTool())
+        KEL_ERROR("The choice of the shipped extractor tool could not be recorded");
 }
 
 void MainWindow::setPage(NavigatorButtonWidget *button, QWidget *page)
@@ -688,9 +700,16 @@ void MainWindow::createTitleButtonMenu()
     if (KelProductInfo::value(QString::fromLatin1(KelProductInfo::SupportMenuUpdateKey))
             .compare(QLatin1String("false"), Qt::CaseInsensitive)
         != 0)
+    {
         menu->addAction(checkUpdateAction());
+        menu->addAction(useShippedToolAction());
+    }
     menu->addAction(exitAction());
     setTitleButtonMenu(menu);
+    // Offered while an updated tool is in use.
+    connect(menu, &QMenu::aboutToShow, this,
+            [this] { useShippedToolAction()->setEnabled(m_updater && !m_updater->puxSourceUrl().isEmpty()); });
+    connect(this, &KelMainWindow::useShippedToolRequested, this, &MainWindow::onUseShippedTool, Qt::UniqueConnection);
 
     if (auto *button = findChild<QToolButton *>(QStringLiteral("menuButton")))
         connect(button, &QToolButton::pressed, this, &MainWindow::menuButtonPressed, Qt::UniqueConnection);
@@ -706,6 +725,9 @@ void MainWindow::onAbout()
 
 void MainWindow::onCheckUpdate()
 {
+    // The user's own check also ends a choice of the shipped extractor tool.
+    if (m_updater)
+        m_updater->checkForUpdate(KelLangItemModel::currentLangName(), true);
     MainWindowUtils *utils = MainWindowUtils::instance();
     emit utils->notifyShowDarkShadow();
     KelMainWindow::onCheckUpdate();

@@ -97,6 +97,8 @@ public slots:
     void onPUXUpdateNewVersion(const QString &newVersion, const QString &description);
     void onPUXUpdateProgress(int done, int total);
     void onPUXUpdateDone(bool error);
+    // "Use the shipped extractor tool" in the menu button's menu.
+    void onUseShippedTool();
 
     void retranslate() override;
     void updateUiState() override;

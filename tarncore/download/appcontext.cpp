@@ -5,6 +5,7 @@
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/download/downloadparameters.h"
 #include "tarncore/services/leftovercleaner.h"
+#include "tarncore/services/puxupdater.h"
 #include "tarncore/settings/settingsmanager.h"
 #include "tarncore/task/task.h"
 #include "shared/progress.h"
@@ -74,6 +75,12 @@ bool AppContext::init()
                                       getTempDir(), QDir::tempPath()});
     // The extractor tool runs from an unpacked copy kept in the user's cache.
     Kel::PuxToolCache::instance()->setCacheDir(getToolCacheDir());
+    // An update that an earlier run downloaded, or left half in place, is
+    // installed before the first run of the tool.
+    PuxUpdater *updater = PuxUpdater::instance();
+    if (updater->appDataDir().isEmpty())
+        updater->setAppDataDir(getAppDataDir());
+    updater->tryRename();
 
     downloadManager->init();
     convertManager->init();

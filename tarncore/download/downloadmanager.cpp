@@ -207,6 +207,11 @@ void DownloadManager::getMediaInfoBySignal(const QString &url)
     extractors.insert(url, extractor);
 }
 
+void DownloadManager::prepareMediaInfo()
+{
+    Kel::WebMediaDownloaderFactory::instance()->prepareExtractors(PuxUpdater::instance()->puxFilePath());
+}
+
 Kel::WebMediaInfo DownloadManager::getMediaInfo(const QString &url) const
 {
     return mediaInfoCache.value(url);
@@ -303,6 +308,7 @@ void DownloadManager::receiveMediaSize(const QString &profileUrl, qint64 size)
 bool DownloadManager::clear()
 {
     cancelAll();
+    Kel::WebMediaDownloaderFactory::instance()->stopExtractors();
     clearMediaInfo();
     clearAppData();
     return true;

@@ -49,6 +49,10 @@ public:
     // The canonical form of a page address.
     static QString makeupDownloadableUrl(const QString &url);
 
+    // Gets the media-information requests ready in the background (the
+    // extractor tool started and waiting), for a program that will make
+    // them soon; call after init().
+    void prepareMediaInfo();
     // Answers with mediaInfoReady, at once when the page is cached.
     void getMediaInfoBySignal(const QString &url);
     // The cached information of url, or an empty one.
@@ -57,7 +61,8 @@ public:
     bool cancelMediaInfoRequest(const QString &url);
     void getMediaThumbnail(Kel::WebMediaInfo &info);
     void getMediaSize(Kel::WebMediaInfo &info);
-    // Cancels everything, forgets the cache and removes the thumbnails.
+    // Cancels everything, forgets the cache, removes the thumbnails and ends
+    // what prepareMediaInfo() started.
     bool clear();
 
     // Requests waiting for an answer, and their requesters (tests).

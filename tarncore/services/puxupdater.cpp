@@ -1,10 +1,16 @@
 #include "tarncore/services/puxupdater.h"
 
 #include "tarncore/download/appcontext.h"
+#include "tarncore/services/puxreleasesource.h"
 #include "tarncore/services/puxupdatecfg.h"
+#include "kelframe/kelproductinfo.h"
+#include "shared/childprocess.h"
 #include "shared/kellog.h"
+#include "shared/privatefolder.h"
+#include "shared/toollocator.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +18,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QSettings>
 #include <QUrl>
 
 #include <limits>
@@ -40,12 +47,25 @@ const char *const RequestFinishedFunction = "Tarn::PuxUpdater::on_http_requestFi
         ::Kel::Log::traceFailure(LogFile, __LINE__, function);                                 \
     } while (false)
 
-QString fileMd5(const QString &path, bool *ok)
+const char *const CheckReleaseFunction = "Tarn::PuxUpdater::checkRelease";
+
+// The files of a release while it is fetched and checked, beside "_new.zip".
+const char *const NewSumsSuffix = "_new.sums";
+const char *const NewSignatureSuffix = "_new.sums.sig";
+// Present while the user has chosen the program folder's archive.
+const char *const ShippedChoiceSuffix = ".shipped";
+
+QString fileHash(const QString &path, QCryptographicHash::Algorithm algorithm, bool *ok)
 {
     QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Md5);
+    QCryptographicHash hash(algorithm);
     *ok = file.open(QIODevice::ReadOnly) && hash.addData(&file);
     return *ok ? QString::fromLatin1(hash.result().toHex()) : QString();
+}
+
+QString fileMd5(const QString &path, bool *ok)
+{
+    return fileHash(path, QCryptographicHash::Md5, ok);
 }
 
 // Puts a file's contents on disk before it is renamed into place.
@@ -114,7 +134,11 @@ PuxUpdater::PuxUpdater(QObject *parent)
 
 PuxUpdater::~PuxUpdater()
 {
-    for (QNetworkReply *reply : {cfgReply.data(), zipReply.data()}) {
+    if (versionRun) {
+        versionRun->disconnect(this);
+        versionRun->stop();
+    }
+    for (QNetworkReply *reply : {cfgReply.data(), zipReply.data(), latestReply.data(), releaseReply.data()}) {
         if (reply) {
             reply->disconnect(this);
             reply->abort();
@@ -122,6 +146,7 @@ PuxUpdater::~PuxUpdater()
     }
     delete cfgFile;
     delete zipFile;
+    delete releaseFile;
 }
 
 void PuxUpdater::setAppDataDir(const QString &dir)
@@ -134,6 +159,11 @@ void PuxUpdater::setAppDataDir(const QString &dir)
 QString PuxUpdater::dataPath(const QString &fileName) const
 {
     return dataDir + fileName;
+}
+
+QString PuxUpdater::dataFile(const char *suffix) const
+{
+    return dataPath(QLatin1Char('/') + name + QLatin1String(suffix));
 }
 
 QString PuxUpdater::programPath(const QString &fileName) const
@@ -178,6 +208,7 @@ QNetworkReply *PuxUpdater::startRequest(const QString &address, QSaveFile *targe
 void PuxUpdater::checkUpdate(const QString &url, const QString &lang)
 {
     language = lang;
+    failure.clear();
     if (dataDir.isEmpty()) {
         PUX_FAILURE(CheckUpdateFunction, "no application data folder");
         emit checkFinished(false);
@@ -225,6 +256,19 @@ void PuxUpdater::update()
         on_done(true);
         return;
     }
+    if (!releaseTag.isEmpty()) {
+        // Nothing of an earlier attempt may pair with this release's files.
+        removeReleaseFiles();
+        const PuxReleaseSource source(releaseBaseUrl());
+        releaseFiles = QStringList{PuxReleaseSource::ArchiveAsset, PuxReleaseSource::SumsAsset,
+                                   PuxReleaseSource::SignatureAsset};
+        if (!QDir().mkpath(dataDir)) {
+            refuseRelease(QStringLiteral("cannot create %1").arg(dataDir));
+            return;
+        }
+        startNextReleaseFile();
+        return;
+    }
     delete zipFile;
     zipFile = new QSaveFile(dataPath(newZipName));
     if (!QDir().mkpath(dataDir) || !zipFile->open(QIODevice::WriteOnly)) {
@@ -245,6 +289,8 @@ void PuxUpdater::on_http_requestFinished(int id, bool err)
         finishDescriptionRequest(err);
     else if (id == zipRequestId && zipFile)
         finishArchiveRequest(err);
+    else if (id == releaseRequestId && releaseFile)
+        finishReleaseFile(err);
 }
 
 void PuxUpdater::finishDescriptionRequest(bool err)
@@ -256,6 +302,7 @@ void PuxUpdater::finishDescriptionRequest(bool err)
         file->cancelWriting();
         delete file;
         PUX_FAILURE(RequestFinishedFunction, "the update description could not be fetched");
+        failure = tr("The update description could not be fetched.");
         emit checkFinished(false);
         return;
     }
@@ -283,6 +330,7 @@ void PuxUpdater::finishDescriptionRequest(bool err)
         return;
     }
     zipUrl = newCfg.getUrl();
+    releaseTag.clear();
     emit foundNewPuxVersion(newCfg.getVersionText(), newCfg.getDescription(language));
     emit checkFinished(true);
 }
@@ -297,6 +345,7 @@ void PuxUpdater::finishArchiveRequest(bool err)
         file->cancelWriting();
         delete file;
         PUX_FAILURE(RequestFinishedFunction, "the archive could not be fetched");
+        failure = tr("The extractor tool could not be downloaded.");
         on_done(true);
         return;
     }
@@ -307,9 +356,12 @@ void PuxUpdater::finishArchiveRequest(bool err)
         on_done(true);
         return;
     }
+    installedNow = false;
     const int result = tryRename();
     updating = false;
-    emit done(result != RenameOk);
+    if (result != RenameOk || !installedNow)
+        failure = tr("The downloaded extractor tool was not installed (%1).").arg(result);
+    emit done(result != RenameOk || !installedNow);
 }
 
 void PuxUpdater::on_done(bool error)
@@ -390,6 +442,7 @@ int PuxUpdater::tryRename()
         return existed ? RenameOldDescriptionLocked : RenameDescriptionFailed;
     }
     syncDir(dataDir);
+    noteInstalled();
     return RenameOk;
 }
 
@@ -419,19 +472,378 @@ int PuxUpdater::finishInterruptedInstall()
         return existed ? RenameOldDescriptionLocked : RenameDescriptionFailed;
     }
     syncDir(dataDir);
+    noteInstalled();
     return RenameOk;
 }
 
 QString PuxUpdater::puxFilePath() const
 {
     const QString programZip = programPath(zipName);
-    if (dataDir.isEmpty() || !QFileInfo(dataPath(zipName)).isFile())
+    if (dataDir.isEmpty() || !QFileInfo(dataPath(zipName)).isFile() || isShippedToolChosen())
         return programZip;
     PuxUpdateCfg dataCfg(zipUrlKey);
     PuxUpdateCfg programCfg(zipUrlKey);
     if (dataCfg.load(dataPath(cfgName)) != 0 || programCfg.load(programPath(cfgName)) != 0)
         return programZip;
     return programCfg.getVersion() < dataCfg.getVersion() ? dataPath(zipName) : programZip;
+}
+
+void PuxUpdater::cancel()
+{
+    const bool release = releaseFile || versionRun;
+    for (QNetworkReply *reply : {cfgReply.data(), zipReply.data(), latestReply.data(), releaseReply.data()}) {
+        if (reply) {
+            reply->disconnect(this);
+            reply->abort();
+            reply->deleteLater();
+        }
+    }
+    cfgReply = zipReply = latestReply = releaseReply = nullptr;
+    // Unsaved files leave nothing behind.
+    delete cfgFile;
+    delete zipFile;
+    delete releaseFile;
+    cfgFile = zipFile = releaseFile = nullptr;
+    if (versionRun) {
+        versionRun->disconnect(this);
+        versionRun->stop();
+        versionRun->deleteLater();
+        versionRun = nullptr;
+    }
+    if (release)
+        removeReleaseFiles();
+    releaseFiles.clear();
+    updating = false;
+}
+
+void PuxUpdater::noteInstalled()
+{
+    installedNow = true;
+    // A newly installed version is the user's or the updater's latest word.
+    QFile::remove(dataFile(ShippedChoiceSuffix));
+    KEL_INFO("extractor tool %s installed", qPrintable(puxVersion()));
+    emit puxFileChanged(puxFilePath());
+}
+
+QString PuxUpdater::releaseBaseUrl() const
+{
+    return releaseBase.isEmpty() ? PuxReleaseSource::configuredBaseUrl() : releaseBase;
+}
+
+void PuxUpdater::setReleaseKey(const QString &file, const QString &fingerprint)
+{
+    keyFile = file;
+    keyFingerprint = fingerprint;
+}
+
+QString PuxUpdater::releaseKeyFile() const
+{
+    return keyFile.isEmpty() ? PuxReleaseSource::defaultKeyFile() : keyFile;
+}
+
+bool PuxUpdater::isShippedToolChosen() const
+{
+    return !dataDir.isEmpty() && QFileInfo::exists(dataFile(ShippedChoiceSuffix));
+}
+
+bool PuxUpdater::useShippedTool()
+{
+    if (dataDir.isEmpty())
+        return false;
+    const QString before = puxFilePath();
+    QSaveFile marker(dataFile(ShippedChoiceSuffix));
+    if (!QDir().mkpath(dataDir) || !marker.open(QIODevice::WriteOnly)
+        || marker.write(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + '\n') < 0
+        || !marker.commit()) {
+        KEL_ERROR("cannot record the choice of the shipped tool in %s", qPrintable(marker.fileName()));
+        return false;
+    }
+    const QString after = puxFilePath();
+    if (after != before)
+        emit puxFileChanged(after);
+    return true;
+}
+
+QString PuxUpdater::puxVersion() const
+{
+    const QString path = puxFilePath();
+    PuxUpdateCfg cfg(zipUrlKey);
+    const QString description = path == programPath(zipName) ? programPath(cfgName) : dataPath(cfgName);
+    return cfg.load(description) == 0 ? cfg.getVersionText() : QString();
+}
+
+QString PuxUpdater::puxSourceUrl() const
+{
+    const QString path = puxFilePath();
+    if (path == programPath(zipName))
+        return QString();
+    PuxUpdateCfg cfg(zipUrlKey);
+    return cfg.load(dataPath(cfgName)) == 0 ? cfg.getUrl() : QString();
+}
+
+void PuxUpdater::checkForUpdate(const QString &lang, bool userRequest)
+{
+    if (userRequest && isShippedToolChosen()) {
+        const QString before = puxFilePath();
+        QFile::remove(dataFile(ShippedChoiceSuffix));
+        if (puxFilePath() != before)
+            emit puxFileChanged(puxFilePath());
+    } else if (isShippedToolChosen()) {
+        language = lang;
+        failure.clear();
+        emit checkFinished(false);
+        return;
+    }
+    const QString descriptionUrl = KelProductInfo::value(cfgUrlKey).trimmed();
+    if (!descriptionUrl.isEmpty())
+        checkUpdate(descriptionUrl, lang);
+    else {
+        language = lang;
+        checkRelease();
+    }
+}
+
+void PuxUpdater::failCheck(const QString &reason)
+{
+    PUX_FAILURE(CheckReleaseFunction, "%s", qPrintable(reason));
+    failure = reason;
+    emit checkFinished(false);
+}
+
+bool PuxUpdater::isNewerThanInstalled(const QVersionNumber &version) const
+{
+    PuxUpdateCfg installed(zipUrlKey);
+    if (installed.load(dataPath(cfgName)) == 0 && !(installed.getVersion() < version))
+        return false;
+    PuxUpdateCfg shipped(zipUrlKey);
+    return !(shipped.load(programPath(cfgName)) == 0 && !(shipped.getVersion() < version));
+}
+
+void PuxUpdater::checkRelease()
+{
+    failure.clear();
+    if (dataDir.isEmpty()) {
+        failCheck(tr("There is no application data folder to install the extractor tool in."));
+        return;
+    }
+    const PuxReleaseSource source(releaseBaseUrl());
+    const QUrl latest = source.latestUrl();
+    const QString scheme = latest.scheme().toLower();
+    if (!latest.isValid() || latest.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        failCheck(tr("The release address %1 is not an HTTP address.").arg(source.baseUrl()));
+        return;
+    }
+    if (latestReply) {
+        QNetworkReply *old = latestReply;
+        latestReply = nullptr;
+        old->disconnect(this);
+        old->abort();
+        old->deleteLater();
+    }
+    // The redirect itself names the tag: no page and no API answer needed.
+    QNetworkRequest request(latest);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setTransferTimeout(transferTimeout);
+    QNetworkReply *reply = http->head(request);
+    latestReply = reply;
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        reply->deleteLater();
+        if (reply != latestReply)
+            return;
+        latestReply = nullptr;
+        finishLatestRequest(reply);
+    });
+}
+
+void PuxUpdater::finishLatestRequest(QNetworkReply *reply)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    QUrl target = reply->url();
+    if (status >= 300 && status <= 399)
+        target = reply->url().resolved(reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+    else if (reply->error() != QNetworkReply::NoError || status < 200 || status > 299) {
+        failCheck(tr("The newest release could not be asked for at %1: %2")
+                      .arg(reply->url().toString(), reply->errorString()));
+        return;
+    }
+    const QString tag = PuxReleaseSource::tagFromAddress(target);
+    const QVersionNumber version = PuxReleaseSource::versionOfTag(tag);
+    if (version.isNull()) {
+        failCheck(tr("The newest release's address %1 names no version.").arg(target.toString()));
+        return;
+    }
+    if (!isNewerThanInstalled(version)) {
+        KEL_INFO("extractor tool release %s is not newer than the installed tool", qPrintable(tag));
+        emit checkFinished(false);
+        return;
+    }
+    releaseTag = tag;
+    zipUrl = PuxReleaseSource(releaseBaseUrl()).assetUrl(tag, PuxReleaseSource::ArchiveAsset).toString();
+    emit foundNewPuxVersion(tag, QString());
+    emit checkFinished(true);
+}
+
+void PuxUpdater::removeReleaseFiles()
+{
+    for (const QString &file : {dataPath(newZipName), dataPath(newCfgName),
+                                dataFile(NewSumsSuffix),
+                                dataFile(NewSignatureSuffix)})
+        QFile::remove(file);
+}
+
+void PuxUpdater::refuseRelease(const QString &reason)
+{
+    PUX_FAILURE(UpdateFunction, "release %s refused: %s", qPrintable(releaseTag), qPrintable(reason));
+    failure = tr("Release %1 of the extractor tool was not installed: %2").arg(releaseTag, reason);
+    removeReleaseFiles();
+    releaseFiles.clear();
+    on_done(true);
+}
+
+void PuxUpdater::startNextReleaseFile()
+{
+    const QString asset = releaseFiles.takeFirst();
+    releaseAsset = asset;
+    if (asset == PuxReleaseSource::ArchiveAsset)
+        releaseTarget = dataPath(newZipName);
+    else if (asset == PuxReleaseSource::SumsAsset)
+        releaseTarget = dataFile(NewSumsSuffix);
+    else
+        releaseTarget = dataFile(NewSignatureSuffix);
+    delete releaseFile;
+    releaseFile = new QSaveFile(releaseTarget);
+    if (!releaseFile->open(QIODevice::WriteOnly)) {
+        delete releaseFile;
+        releaseFile = nullptr;
+        refuseRelease(QStringLiteral("cannot write %1").arg(releaseTarget));
+        return;
+    }
+    const QString address = PuxReleaseSource(releaseBaseUrl()).assetUrl(releaseTag, asset).toString();
+    releaseReply = startRequest(address, releaseFile, &releaseRequestId);
+    if (asset == PuxReleaseSource::ArchiveAsset)
+        connect(releaseReply, &QNetworkReply::downloadProgress, this,
+                [this](qint64 received, qint64 total) { on_progress(clampToInt(received), clampToInt(total)); });
+}
+
+void PuxUpdater::finishReleaseFile(bool err)
+{
+    QSaveFile *file = releaseFile;
+    releaseFile = nullptr;
+    releaseReply = nullptr;
+    if (err) {
+        file->cancelWriting();
+        delete file;
+        refuseRelease(QStringLiteral("%1 could not be downloaded").arg(releaseAsset));
+        return;
+    }
+    const bool committed = file->commit();
+    delete file;
+    if (!committed) {
+        refuseRelease(QStringLiteral("cannot store %1").arg(releaseTarget));
+        return;
+    }
+    if (!releaseFiles.isEmpty())
+        startNextReleaseFile();
+    else
+        verifyRelease();
+}
+
+void PuxUpdater::verifyRelease()
+{
+    const QString archive = dataPath(newZipName);
+    const QString sums = dataFile(NewSumsSuffix);
+    const QString signature = dataFile(NewSignatureSuffix);
+    QString reason;
+    const QString fingerprint = keyFingerprint.isEmpty() ? PuxReleaseSource::TrustedFingerprint : keyFingerprint;
+    if (!PuxReleaseSource::verifySignature(releaseKeyFile(), fingerprint, sums, signature, &reason)) {
+        refuseRelease(reason);
+        return;
+    }
+    QFile sumsFile(sums);
+    const QString expected =
+        sumsFile.open(QIODevice::ReadOnly) ? PuxReleaseSource::digestFor(sumsFile.readAll(), PuxReleaseSource::ArchiveAsset)
+                                           : QString();
+    bool ok = false;
+    const QString actual = fileHash(archive, QCryptographicHash::Sha256, &ok);
+    if (expected.isEmpty()) {
+        refuseRelease(QStringLiteral("the checksum file has no line for %1").arg(PuxReleaseSource::ArchiveAsset));
+        return;
+    }
+    if (!ok || actual != expected) {
+        refuseRelease(QStringLiteral("the archive's SHA-256 is %1, the signed checksum file says %2").arg(actual, expected));
+        return;
+    }
+    // The archive must run with our interpreter, isolated as every run of
+    // the tool, and be the release it claims to be.
+    delete versionRun;
+    versionRun = new Kel::ChildProcess(this);
+    versionOutput.clear();
+    connect(versionRun, &Kel::ChildProcess::outputLines, this,
+            [this](const QStringList &lines) { versionOutput += lines; });
+    connect(versionRun, &Kel::ChildProcess::finished, this,
+            [this](int code, QProcess::ExitStatus status) { finishVersionRun(code, status == QProcess::CrashExit); });
+    connect(versionRun, &Kel::ChildProcess::failedToStart, this,
+            [this](const QString &why) { refuseRelease(QStringLiteral("Python could not be started: %1").arg(why)); });
+    QString interpreter = Kel::ToolLocator::pythonPath();
+    if (interpreter.isEmpty())
+        interpreter = QStringLiteral("python3");
+    const QStringList arguments{QStringLiteral("-I"), QFileInfo(archive).absoluteFilePath(),
+                                QStringLiteral("--ignore-config"), QStringLiteral("--version")};
+    KEL_INFO("\"%s\" %s", qPrintable(interpreter), qPrintable(arguments.join(QLatin1Char(' '))));
+    versionRun->setWorkingDirectory(Kel::PrivateFolder::path(QStringLiteral("tool")));
+    versionRun->start(interpreter, arguments);
+}
+
+void PuxUpdater::finishVersionRun(int exitCode, bool crashed)
+{
+    QStringList lines;
+    for (const QString &line : std::as_const(versionOutput)) {
+        if (!line.trimmed().isEmpty())
+            lines += line.trimmed();
+    }
+    const QString printed = lines.isEmpty() ? QString() : lines.last();
+    if (crashed || exitCode != 0) {
+        const QString said = versionRun ? versionRun->recentErrorLines().join(QLatin1Char(' ')).simplified() : QString();
+        refuseRelease(QStringLiteral("the archive does not run (exit code %1)%2")
+                          .arg(exitCode)
+                          .arg(said.isEmpty() ? QString() : QStringLiteral(": ") + said.left(300)));
+        return;
+    }
+    if (printed != releaseTag
+        && PuxReleaseSource::versionOfTag(printed) != PuxReleaseSource::versionOfTag(releaseTag)) {
+        refuseRelease(QStringLiteral("the archive reports version \"%1\", not %2").arg(printed, releaseTag));
+        return;
+    }
+    bool ok = false;
+    const QString archive = dataPath(newZipName);
+    const QString md5 = fileMd5(archive, &ok).toUpper();
+    const QString sha256 = fileHash(archive, QCryptographicHash::Sha256, &ok);
+    // The description is what makes the archive installable, so it is
+    // written last, whole, and only for an archive that passed.
+    QSaveFile description(dataPath(newCfgName));
+    const QByteArray text = QStringLiteral("[INFO]\nVERSION=%1\n%2=%3\nTIMESTAMP=%4\nMD5=%5\nSHA256=%6\n")
+                                .arg(releaseTag, zipUrlKey, zipUrl,
+                                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")), md5,
+                                     sha256)
+                                .toUtf8();
+    if (!ok || !description.open(QIODevice::WriteOnly) || description.write(text) != text.size()
+        || !description.commit()) {
+        refuseRelease(QStringLiteral("cannot write %1").arg(description.fileName()));
+        return;
+    }
+    QFile::remove(dataFile(NewSumsSuffix));
+    QFile::remove(dataFile(NewSignatureSuffix));
+    installedNow = false;
+    const int result = tryRename();
+    updating = false;
+    if (result != RenameOk || !installedNow)
+        failure = tr("Release %1 of the extractor tool could not be put in place (%2).").arg(releaseTag).arg(result);
+    else {
+        releaseTag.clear();
+        zipUrl.clear();
+    }
+    emit done(result != RenameOk || !installedNow);
 }
 
 } // namespace Tarn

@@ -2,20 +2,39 @@
 
 #include "kelframe/kelfolders.h"
 #include "kelframe/kelskin.h"
+#include "support/testtools.h"
 
 #include <QGuiApplication>
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QWidget>
 
 namespace GuiTest {
+
+namespace {
+
+QString galleryLanguage()
+{
+    return qEnvironmentVariable("MARLIN_GALLERY_LANGUAGE");
+}
+
+} // namespace
 
 void isolate(const QTemporaryDir &root)
 {
     Kel::setFolderRoot(root.path());
     KelSkin::setResourceDir(QStringLiteral(MARLIN_SOURCE_DIR "/resource"));
+    const QString language = galleryLanguage();
+    if (!language.isEmpty() && qApp) {
+        // Lives as long as the test program; its shots carry the language.
+        static QTranslator translator;
+        if (!translator.load(QStringLiteral("marlin_") + language, TestTools::appDir() + QStringLiteral("/translations")))
+            qFatal("No translation for %s", qPrintable(language));
+        QCoreApplication::installTranslator(&translator);
+    }
 }
 
 QString screenshotPath(const QString &area, const QString &widget, const QString &state,
@@ -28,6 +47,8 @@ QString screenshotPath(const QString &area, const QString &widget, const QString
         name += QLatin1Char('-') + state;
     if (!skin.isEmpty())
         name += QLatin1Char('-') + skin;
+    if (!galleryLanguage().isEmpty())
+        name += QLatin1Char('-') + galleryLanguage();
     if (qApp && qApp->devicePixelRatio() >= 1.5)
         name += QStringLiteral("@2x");
     return folder + QLatin1Char('/') + name + QStringLiteral(".png");

@@ -10,7 +10,9 @@ class QWidget;
 namespace GuiTest {
 
 // Points the user's folders below root and the skin at the repository's
-// resources, so that a test never touches the user's own files.
+// resources, so that a test never touches the user's own files. Under
+// MARLIN_GALLERY_LANGUAGE=<code> the program's translation to that language
+// is installed as well, and every shot's name ends in "-<code>".
 void isolate(const QTemporaryDir &root);
 
 // "<build>/screenshots/<area>/<widget>-<state>-<skin><suffix>.png", the

@@ -19,6 +19,7 @@
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -236,10 +237,14 @@ void KelWindowsTest::productRules()
     QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Acme"));
     QCOMPARE(QCoreApplication::organizationDomain(), QStringLiteral("Acme"));
     KelMainWindow window;
+    QSignalSpy shippedTool(&window, &KelMainWindow::useShippedToolRequested);
     window.initialize();
     window.setTitleShowMenu(true);
     QCOMPARE(window.findChild<QToolButton *>(QStringLiteral("menuButton"))->menu(), window.titleButtonMenu());
     const QList<QAction *> offered = window.titleButtonMenu()->actions();
+    QCOMPARE(offered.indexOf(window.useShippedToolAction()), offered.indexOf(window.checkUpdateAction()) + 1);
+    window.useShippedToolAction()->trigger();
+    QCOMPARE(shippedTool.count(), 1);
     QVERIFY(offered.indexOf(window.skinMenu()->menuAction()) < offered.indexOf(window.languageMenu()->menuAction()));
     QVERIFY(offered.indexOf(window.checkUpdateAction()) < offered.indexOf(window.exitAction()));
     QCOMPARE(offered.last(), window.exitAction());

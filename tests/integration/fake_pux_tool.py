@@ -64,6 +64,9 @@ def main():
             return 2
         if "warn" in url:
             sys.stderr.write("WARNING: [fake] only a warning\n")
+        if "deprecated" in url:
+            # Newer tools print notes of this kind on every run.
+            sys.stderr.write("Deprecated Feature: [fake] an old interpreter\n")
         say(json.dumps({"title": "Fake page", "duration": 5,
                         "formats": [{"format_id": "fake", "ext": "mp4", "url": "http://127.0.0.1/x",
                                      "width": 640, "height": 360, "vcodec": "avc1", "acodec": "mp4a"}]}) + "\n")

@@ -66,6 +66,7 @@ private slots:
     void secondRequestStartsAfresh();
     void pageWithoutVideoFails();
     void unreachableServerFails();
+    void warningOnlyDoesNotFail_data();
     void warningOnlyDoesNotFail();
     void toolErrorIsOneError_data();
     void toolErrorIsOneError();
@@ -292,17 +293,27 @@ void TestWebfetchExtractor::unreachableServerFails()
     QVERIFY(!finished.first().first().value<WebMediaInfo>().errorText.isEmpty());
 }
 
+void TestWebfetchExtractor::warningOnlyDoesNotFail_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("warning") << "warn" << "WARNING: [fake] only a warning";
+    QTest::newRow("note of a newer tool") << "deprecated" << "Deprecated Feature: [fake] an old interpreter";
+}
+
 void TestWebfetchExtractor::warningOnlyDoesNotFail()
 {
+    QFETCH(QString, word);
+    QFETCH(QString, text);
     auto extractor = makeExtractor(fakeToolPath());
     QSignalSpy finished(extractor.get(), &WebMediaInfoExtractor::finished);
     QSignalSpy errors(extractor.get(), &WebMediaInfoExtractor::error);
-    request(extractor.get(), QStringLiteral("http://127.0.0.1:9/warn"), finished, errors);
+    request(extractor.get(), QStringLiteral("http://127.0.0.1:9/") + word, finished, errors);
     QCOMPARE(errors.count(), 0);
     QCOMPARE(finished.count(), 1);
     const WebMediaInfo info = finished.first().first().value<WebMediaInfo>();
     QVERIFY(info.isValid());
-    QCOMPARE(info.errorText, QStringLiteral("WARNING: [fake] only a warning"));
+    QCOMPARE(info.errorText, text);
 }
 
 void TestWebfetchExtractor::toolErrorIsOneError_data()

@@ -98,7 +98,8 @@ void KelPrefTest::productInfoFromShippedFile()
     QCOMPARE(KelProductInfo::value(QStringLiteral("product_key")), QStringLiteral("Marlin"));
     QCOMPARE(KelProductInfo::value(QStringLiteral("product_name")), QStringLiteral("Marlin"));
     QCOMPARE(KelProductInfo::value(QStringLiteral("company_root_key")), QStringLiteral("Marlin"));
-    const QString updateUrl = KelProductInfo::value(QStringLiteral("YTCFG_URL"));
+    QVERIFY(KelProductInfo::value(QStringLiteral("YTCFG_URL")).isEmpty());
+    const QString updateUrl = KelProductInfo::value(QStringLiteral("YT_RELEASES_URL"));
     QVERIFY2(updateUrl.startsWith(QLatin1String("https://")), qPrintable(updateUrl));
     QVERIFY(KelProductInfo::value(QStringLiteral("SHARE_URL")).contains(QLatin1String("shareType.php")));
 }
