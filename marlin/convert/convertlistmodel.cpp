@@ -313,9 +313,11 @@ void ConvertListModel::onItemDestroyed(QObject *object)
 {
     // Someone else emptied the list (the data manager at shutdown): the rows
     // are gone already, so the views start afresh.
-    auto *item = static_cast<ConvertItem *>(object);
-    keys.remove(item);
-    reasons.remove(item);
+    // The item is past its own destructor: compare addresses as QObjects
+    // instead of casting the object back to what it no longer is.
+    const auto isGone = [object](const ConvertItem *item) { return static_cast<const QObject *>(item) == object; };
+    keys.removeIf([&isGone](const auto &entry) { return isGone(entry.key()); });
+    reasons.removeIf([&isGone](const auto &entry) { return isGone(entry.key()); });
     if (removing)
         return;
     beginResetModel();

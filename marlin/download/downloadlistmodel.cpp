@@ -288,9 +288,11 @@ void DownloadListModel::onItemDestroyed(QObject *object)
 {
     // Someone else emptied the list (the data manager at shutdown): the rows
     // are gone already, so the views start afresh.
-    auto *item = static_cast<DownloadItem *>(object);
-    keys.remove(item);
-    reasons.remove(item);
+    // The item is past its own destructor: compare addresses as QObjects
+    // instead of casting the object back to what it no longer is.
+    const auto isGone = [object](const DownloadItem *item) { return static_cast<const QObject *>(item) == object; };
+    keys.removeIf([&isGone](const auto &entry) { return isGone(entry.key()); });
+    reasons.removeIf([&isGone](const auto &entry) { return isGone(entry.key()); });
     if (removing)
         return;
     beginResetModel();

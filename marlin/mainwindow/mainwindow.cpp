@@ -84,7 +84,6 @@ MainWindow::MainWindow(QWidget *parent)
     MainWindowUtils::instance()->setParent(this);
     setObjectName(QStringLiteral("MainWindow"));
     buildUi();
-    setPage(m_settingsBtn, new SettingWidget);
     connectSignals();
 }
 
@@ -129,6 +128,10 @@ void MainWindow::buildUi()
     auto *convertStandIn = new QWidget(m_contentArea);
     convertStandIn->setObjectName(QStringLiteral("convertStandIn"));
     setPage(m_convertListBtn, convertStandIn);
+    // The same for the settings page.
+    auto *settingsStandIn = new QWidget(m_contentArea);
+    settingsStandIn->setObjectName(QStringLiteral("settingsStandIn"));
+    setPage(m_settingsBtn, settingsStandIn);
 
     m_balloon = new BalloonMessageDialog(this);
     m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
@@ -281,6 +284,17 @@ ConvertWidget *MainWindow::convertWidget()
     return m_convertWidget;
 }
 
+void MainWindow::ensureSettingsPage()
+{
+    if (m_settingsWidget)
+        return;
+    // After the conversion page: the settings page relays with it.
+    ensureConvertPage();
+    m_settingsWidget = new SettingWidget(m_contentArea);
+    setPage(m_settingsBtn, m_settingsWidget);
+    setLanguageProperty();
+}
+
 void MainWindow::ensureConvertPage()
 {
     if (m_convertWidget)
@@ -333,6 +347,7 @@ void MainWindow::startCore()
     m_coreStarted = true;
     // Before the lists load, so that the page shows them as they arrive.
     ensureConvertPage();
+    ensureSettingsPage();
     AppContext::instance()->init();
     startUpdater();
     // After a pending update is in place: the extractor tool starts now, in
@@ -401,6 +416,8 @@ void MainWindow::showPage(NavigatorButtonWidget *button, bool focus)
 {
     if (button == m_convertListBtn)
         ensureConvertPage();
+    else if (button == m_settingsBtn)
+        ensureSettingsPage();
     for (NavigatorButtonWidget *other : qAsConst(m_navigator))
         other->setChecked(other == button);
     QWidget *widget = page(button);

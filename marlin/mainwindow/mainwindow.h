@@ -17,6 +17,7 @@ class BalloonMessageDialog;
 class DownloadParameters;
 class DownloadParametersDialog;
 class ConvertWidget;
+class SettingWidget;
 class DownloadWidget;
 class NavigatorButtonWidget;
 class PuxUpdater;
@@ -131,6 +132,7 @@ private:
     // check; once.
     void startCore();
     void ensureConvertPage();
+    void ensureSettingsPage();
     void startUpdater();
     void pickUpClipboard();
     void prefetch(const QString &text);
@@ -160,6 +162,7 @@ private:
     QStackedWidget *m_contentArea = nullptr;
     DownloadWidget *m_downloadWidget = nullptr;
     ConvertWidget *m_convertWidget = nullptr;
+    SettingWidget *m_settingsWidget = nullptr;
     QPointer<DownloadParametersDialog> m_parametersDialog;
     BalloonMessageDialog *m_balloon = nullptr;
     QPointer<PuxUpdater> m_updater;
