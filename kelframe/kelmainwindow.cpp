@@ -140,20 +140,38 @@ void KelMainWindow::createFrameworkActions()
     connect(m_useShippedToolAction, &QAction::triggered, this, &KelMainWindow::useShippedToolRequested);
     connect(m_exitAction, &QAction::triggered, this, &KelMainWindow::onExit);
 
-    QMenuBar *bar = menuBar();
-    m_fileMenu = bar->addMenu(QString());
+    m_fileMenu = new QMenu(this);
     m_fileMenu->addAction(m_exitAction);
-    m_viewMenu = bar->addMenu(QString());
+    m_viewMenu = new QMenu(this);
     if (skinMenuWanted())
         m_viewMenu->addMenu(m_skinMenu);
     m_viewMenu->addMenu(m_languageMenu);
-    m_helpMenu = bar->addMenu(QString());
+    m_helpMenu = new QMenu(this);
     m_helpMenu->addAction(m_helpAction);
     if (updateMenuWanted())
         m_helpMenu->addAction(m_checkUpdateAction);
     m_helpMenu->addSeparator();
     m_helpMenu->addAction(m_aboutAction);
+}
+
+void KelMainWindow::makeBars()
+{
+    if (m_barsMade)
+        return;
+    m_barsMade = true;
+    QMenuBar *bar = menuBar();
+    for (QMenu *menu : {m_fileMenu, m_viewMenu, m_helpMenu})
+        bar->addMenu(menu);
+    bar->setVisible(m_menuBarShown);
     statusBar()->setSizeGripEnabled(false);
+    statusBar()->setVisible(m_statusBarShown);
+}
+
+void KelMainWindow::showEvent(QShowEvent *event)
+{
+    if (m_menuBarShown || m_statusBarShown)
+        makeBars();
+    QMainWindow::showEvent(event);
 }
 
 bool KelMainWindow::initialize()
@@ -165,6 +183,8 @@ bool KelMainWindow::initialize()
     m_initialized = true;
     if (!KelSkin::isApplied())
         KelSkin::restoreSkin();
+    if (m_menuBarShown || m_statusBarShown)
+        makeBars();
     createTitleButtonMenu();
     restoreWindowGeometry();
     retranslate();
@@ -282,7 +302,10 @@ QToolButton *KelMainWindow::menuButton() const
 void KelMainWindow::setMenuBarShown(bool shown)
 {
     m_menuBarShown = shown;
-    menuBar()->setVisible(shown);
+    if (shown || m_barsMade) {
+        makeBars();
+        menuBar()->setVisible(shown);
+    }
 }
 
 bool KelMainWindow::isMenuBarShown() const
@@ -293,7 +316,10 @@ bool KelMainWindow::isMenuBarShown() const
 void KelMainWindow::setStatusBarShown(bool shown)
 {
     m_statusBarShown = shown;
-    statusBar()->setVisible(shown);
+    if (shown || m_barsMade) {
+        makeBars();
+        statusBar()->setVisible(shown);
+    }
 }
 
 bool KelMainWindow::isStatusBarShown() const

@@ -110,9 +110,13 @@ protected:
     virtual void createTitleButtonMenu();
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createFrameworkActions();
+    // The menu bar and the status bar are made when the window is to show
+    // them, or shows: a window that hides them never pays for making them.
+    void makeBars();
     void fillLanguageMenu();
     void restoreWindowGeometry();
     void updateHeaderVisibility();
@@ -144,5 +148,6 @@ private:
     bool m_initialized = false;
     bool m_menuBarShown = true;
     bool m_statusBarShown = true;
+    bool m_barsMade = false;
     bool m_titleShowMenu = false;
 };

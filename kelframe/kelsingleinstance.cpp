@@ -12,6 +12,13 @@
 #include <QtEndian>
 
 
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#endif
 #include <unistd.h>
 
 namespace {
@@ -20,6 +27,64 @@ constexpr char ackByte = '\x06';
 constexpr int probeTimeoutMs = 1000;
 constexpr int lockTimeoutMs = 10000;
 constexpr int idleConnectionMs = 10000;
+
+#ifdef Q_OS_UNIX
+// The lock that keeps two starts at the same moment from both taking the
+// name. An advisory lock on an open file: unlike a lock file it is never
+// synced to the disk (which can take longer than the whole start), and it
+// ends with the process however the process ends.
+class StartLock
+{
+public:
+    explicit StartLock(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+    }
+    ~StartLock()
+    {
+        if (m_fd < 0)
+            return;
+        // Removed while still held: whoever opened it meanwhile sees that
+        // the file is gone and takes the new one.
+        ::unlink(m_path.constData());
+        ::close(m_fd);
+    }
+    StartLock(const StartLock &) = delete;
+    StartLock &operator=(const StartLock &) = delete;
+
+    bool tryLock(int timeoutMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            const int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd < 0)
+                return false;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                struct stat opened;
+                struct stat named;
+                // The holder before removed the file: this one is no lock.
+                if (::fstat(fd, &opened) == 0 && ::stat(m_path.constData(), &named) == 0
+                    && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
+                    m_fd = fd;
+                    return true;
+                }
+            }
+            ::close(fd);
+            if (clock.elapsed() >= timeoutMs)
+                return false;
+            ::usleep(10000);
+        }
+    }
+    QString fileName() const { return QFile::decodeName(m_path); }
+
+private:
+    QByteArray m_path;
+    int m_fd = -1;
+};
+#else
+using StartLock = QLockFile;
+#endif
 
 } // namespace
 
@@ -72,7 +137,7 @@ bool KelSingleInstance::isRunning(const QString &id)
     m_id = id;
 
     // Two starts at the same moment must not both take the name.
-    QLockFile lock(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"));
+    StartLock lock(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"));
     if (!lock.tryLock(lockTimeoutMs))
         KEL_ERROR("Single-instance lock not obtained: %s", qUtf8Printable(lock.fileName()));
 

@@ -6,6 +6,7 @@
 #include "shared/toollocator.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -175,7 +176,7 @@ bool KelSkin::apply(const QString &name, bool remember)
     auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
     if (!app)
         return false;
-    writeIcons(name);
+    writeIcons(name, true);
     const QPalette skinPalette = palette(name);
     QApplication::setPalette(skinPalette);
     QToolTip::setPalette(skinPalette);
@@ -216,7 +217,7 @@ QString KelSkin::iconFolder(const QString &skin)
     return Kel::cachePath() + QStringLiteral("/skins/") + skin + QStringLiteral("/icons");
 }
 
-bool KelSkin::writeIcons(const QString &skin)
+bool KelSkin::writeIcons(const QString &skin, bool trustStamp)
 {
     const QHash<QString, QColor> &colors = tokens(skin);
     QHash<QString, QString> values;
@@ -229,7 +230,28 @@ bool KelSkin::writeIcons(const QString &skin)
         return false;
     }
     const QDir source(resourceDir() + QStringLiteral("/icons"));
-    const QStringList files = source.entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+    const QFileInfoList sources = source.entryInfoList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+    QStringList files;
+    // What the icons are made from: every source by name, size and time,
+    // and the colours.
+    QByteArray stamp;
+    for (const QFileInfo &info : sources) {
+        files.append(info.fileName());
+        stamp += info.fileName().toUtf8() + ' ' + QByteArray::number(info.size()) + ' '
+                 + QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + '\n';
+    }
+    QStringList keys = values.keys();
+    std::sort(keys.begin(), keys.end());
+    for (const QString &key : qAsConst(keys))
+        stamp += key.toUtf8() + '=' + values.value(key).toUtf8() + '\n';
+    const QString stampPath = folder + QStringLiteral("/.stamp");
+    if (trustStamp) {
+        QFile written(stampPath);
+        if (written.open(QIODevice::ReadOnly) && written.readAll() == stamp) {
+            m_icons.clear();
+            return true;
+        }
+    }
     const struct
     {
         const char *suffix;
@@ -248,7 +270,10 @@ bool KelSkin::writeIcons(const QString &skin)
             whole = writeIfChanged(target, text.toUtf8()) && whole;
         }
     }
+    if (whole)
+        whole = writeIfChanged(stampPath, stamp);
     m_iconsWritten.insert(skin);
+    m_icons.clear();
     return whole;
 }
 
@@ -264,12 +289,27 @@ QString KelSkin::iconPath(const QString &name)
     // them all again.
     if (skin->m_iconsWritten.contains(current) || !QFileInfo::exists(resourceDir() + QStringLiteral("/icons")))
         return QString();
-    skin->writeIcons(current);
+    // Nor is a name whose source icon does not exist.
+    QString base = name;
+    for (const QLatin1String suffix : {QLatin1String("-dim"), QLatin1String("-on-accent")}) {
+        if (base.endsWith(suffix)) {
+            base.chop(suffix.size());
+            break;
+        }
+    }
+    if (!QFileInfo::exists(resourceDir() + QStringLiteral("/icons/") + base + QStringLiteral(".svg")))
+        return QString();
+    skin->writeIcons(current, false);
     return QFileInfo::exists(path) ? path : QString();
 }
 
 QIcon KelSkin::icon(const QString &name)
 {
+    KelSkin *skin = instance();
+    const QString key = currentSkin() + QLatin1Char('/') + name;
+    const auto cached = skin->m_icons.constFind(key);
+    if (cached != skin->m_icons.constEnd())
+        return cached.value();
     const QString normal = iconPath(name);
     if (normal.isEmpty())
         return QIcon();
@@ -278,6 +318,7 @@ QIcon KelSkin::icon(const QString &name)
     const QString dim = iconPath(name + QStringLiteral("-dim"));
     if (!dim.isEmpty())
         icon.addFile(dim, QSize(), QIcon::Disabled);
+    skin->m_icons.insert(key, icon);
     return icon;
 }
 
@@ -360,6 +401,7 @@ void KelSkin::setResourceDir(const QString &path)
     KelSkin *skin = instance();
     skin->m_resourceDir = path.isEmpty() ? QString() : QDir::cleanPath(QDir(path).absolutePath());
     skin->m_tokens.clear();
+    skin->m_icons.clear();
 }
 
 QString KelSkin::resourceDir()

@@ -78,12 +78,17 @@ private:
     explicit KelSkin(QObject *parent = nullptr);
     bool apply(const QString &name, bool remember);
     const QHash<QString, QColor> &tokens(const QString &skin);
-    bool writeIcons(const QString &skin);
+    // With trustStamp, icons written from the same sources and colours
+    // before (the folder's stamp says so) are not read and compared again.
+    bool writeIcons(const QString &skin, bool trustStamp);
 
     QHash<QString, QHash<QString, QColor>> m_tokens;
     QString m_current;
     // Skins whose icons this process has written already.
     QSet<QString> m_iconsWritten;
+    // Icons made already, by skin and name: an SVG icon reads and parses its
+    // files when it is made, and many widgets show the same few icons.
+    QHash<QString, QIcon> m_icons;
     QString m_resourceDir;
     QPalette m_desktopPalette;
 };

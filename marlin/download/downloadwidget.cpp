@@ -391,7 +391,7 @@ void DownloadWidget::updatePage()
 void DownloadWidget::updateSelectionLabel()
 {
     const int count = selectedCount();
-    ui->selectionLabel->setText(count <= 1 ? tr("%1 item selected").arg(count) : tr("%1 items selected").arg(count));
+    ui->selectionLabel->setText(count == 1 ? tr("%1 item selected").arg(count) : tr("%1 items selected").arg(count));
 }
 
 void DownloadWidget::updateActionStatus()

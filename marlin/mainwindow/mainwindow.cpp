@@ -1,5 +1,6 @@
 #include "marlin/mainwindow/mainwindow.h"
 
+#include "marlin/convert/convertlistmodel.h"
 #include "marlin/convert/convertwidget.h"
 #include "marlin/download/downloadwidget.h"
 #include "marlin/mainwindow/mainwindowutils.h"
@@ -117,11 +118,17 @@ void MainWindow::buildUi()
     bodyLayout->addWidget(m_contentArea, 1);
     setContent(body);
 
-    m_downloadWidget = new DownloadWidget;
+    // Made inside the stack: moving a built page into the styled window
+    // would make the style sheet restyle all of it a second time.
+    m_downloadWidget = new DownloadWidget(m_contentArea);
     m_downloadWidget->setObjectName(QStringLiteral("downloadWidget"));
     setPage(m_downloadListBtn, m_downloadWidget);
-    m_convertWidget = new ConvertWidget;
-    setPage(m_convertListBtn, m_convertWidget);
+    // The conversion page is not seen at the start: an empty stand-in keeps
+    // its place (and shows its button) until the page is made, right after
+    // the window has shown or as soon as it is asked for.
+    auto *convertStandIn = new QWidget(m_contentArea);
+    convertStandIn->setObjectName(QStringLiteral("convertStandIn"));
+    setPage(m_convertListBtn, convertStandIn);
 
     m_balloon = new BalloonMessageDialog(this);
     m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
@@ -184,8 +191,14 @@ QWidget *MainWindow::buildUrlBar()
     m_advancedBtn->setProperty("primary", true);
     m_advancedBtn->setFixedSize(ControlHeight, ControlHeight);
     m_advancedBtn->setIconSize(QSize(16, 16));
-    for (QPushButton *button : {m_downloadBtn, m_advancedBtn})
+    // The pages style their views so themselves; a window built before the
+    // skin's sheet is in place styles all of them again once it is.
+    m_styledUnderSheet = KelSkin::isApplied();
+    for (QPushButton *button : {m_downloadBtn, m_advancedBtn}) {
         button->setAutoDefault(false);
+        if (m_styledUnderSheet)
+            button->setStyle(NoFocusRectStyle::sharedInstance());
+    }
     groupLayout->addWidget(m_downloadBtn);
     groupLayout->addWidget(m_advancedBtn);
     layout->addWidget(group);
@@ -260,8 +273,25 @@ void MainWindow::connectSignals()
     connect(m_downloadWidget, &DownloadWidget::downloadOtherFormat, this,
             qOverload<const QString &>(&MainWindow::onAdvancedDownload));
     connect(m_downloadWidget, &DownloadWidget::listSizeChanged, this, &MainWindow::onDownloadListSizeChanged);
+}
+
+ConvertWidget *MainWindow::convertWidget()
+{
+    ensureConvertPage();
+    return m_convertWidget;
+}
+
+void MainWindow::ensureConvertPage()
+{
+    if (m_convertWidget)
+        return;
+    m_convertWidget = new ConvertWidget(m_contentArea);
+    setPage(m_convertListBtn, m_convertWidget);
     connect(m_downloadWidget, &DownloadWidget::convert, m_convertWidget, &ConvertWidget::onConvert);
     connect(m_convertWidget, &ConvertWidget::listSizeChanged, this, &MainWindow::onConvertListSizeChanged);
+    if (const int size = m_convertWidget->getModel()->rowCount())
+        onConvertListSizeChanged(size);
+    setLanguageProperty();
 }
 
 bool MainWindow::initialize()
@@ -272,13 +302,21 @@ bool MainWindow::initialize()
     // they run right after the window has shown.
     QTimer::singleShot(0, this, &MainWindow::startCore);
     // After the skin's style sheet is in place, so that the sheet still
-    // styles them on top of this style.
-    for (QWidget *widget : std::initializer_list<QWidget *>{m_downloadBtn, m_advancedBtn,
-                                                            m_downloadWidget->getTableView(),
-                                                            m_downloadWidget->getThumbView(),
-                                                            m_convertWidget->getTableView(),
-                                                            m_convertWidget->getThumbView()})
-        widget->setStyle(NoFocusRectStyle::sharedInstance());
+    // styles them on top of this style. A window built under the sheet has
+    // them styled so already: styling them again would restyle each view
+    // with all its parts.
+    if (!m_styledUnderSheet) {
+        for (QWidget *widget : std::initializer_list<QWidget *>{m_downloadBtn, m_advancedBtn,
+                                                                m_downloadWidget->getTableView(),
+                                                                m_downloadWidget->getThumbView()})
+            widget->setStyle(NoFocusRectStyle::sharedInstance());
+        if (m_convertWidget) {
+            for (QWidget *widget : std::initializer_list<QWidget *>{m_convertWidget->getTableView(),
+                                                                    m_convertWidget->getThumbView()})
+                widget->setStyle(NoFocusRectStyle::sharedInstance());
+        }
+        m_styledUnderSheet = true;
+    }
 
     const QString stored = KelPref::instance()->value(QLatin1String(PageKey)).toString();
     for (NavigatorButtonWidget *button : qAsConst(m_navigator)) {
@@ -293,6 +331,8 @@ void MainWindow::startCore()
     if (m_coreStarted)
         return;
     m_coreStarted = true;
+    // Before the lists load, so that the page shows them as they arrive.
+    ensureConvertPage();
     AppContext::instance()->init();
     startUpdater();
     // After a pending update is in place: the extractor tool starts now, in
@@ -359,6 +399,8 @@ NavigatorButtonWidget *MainWindow::currentNavigatorButton() const
 
 void MainWindow::showPage(NavigatorButtonWidget *button, bool focus)
 {
+    if (button == m_convertListBtn)
+        ensureConvertPage();
     for (NavigatorButtonWidget *other : qAsConst(m_navigator))
         other->setChecked(other == button);
     QWidget *widget = page(button);
@@ -745,6 +787,7 @@ void MainWindow::fitNavigator()
 void MainWindow::setLanguageProperty()
 {
     const QString language = KelLangItemModel::currentLangName();
+    const bool languageRules = qApp->styleSheet().contains(QLatin1String("language"));
     const QList<QWidget *> widgets = findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
         if (!qobject_cast<QAbstractButton *>(widget) && !qobject_cast<QLabel *>(widget))
@@ -752,8 +795,10 @@ void MainWindow::setLanguageProperty()
         if (widget->property("language").toString() == language)
             continue;
         widget->setProperty("language", language);
-        // A widget not styled yet takes the property when it first is.
-        if (widget->testAttribute(Qt::WA_WState_Polished))
+        // A widget not styled yet takes the property when it first is; one
+        // styled already is styled again only when the sheet has rules
+        // that ask for the language.
+        if (languageRules && widget->testAttribute(Qt::WA_WState_Polished))
             KelSkin::repolish(widget);
     }
 }

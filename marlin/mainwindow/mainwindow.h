@@ -48,7 +48,8 @@ public:
     QStackedWidget *contentAreaWidget() const { return m_contentArea; }
     BalloonMessageDialog *balloonDialog() const { return m_balloon; }
     DownloadWidget *downloadWidget() const { return m_downloadWidget; }
-    ConvertWidget *convertWidget() const { return m_convertWidget; }
+    // Made on first use: the page is not seen at the start.
+    ConvertWidget *convertWidget();
     // The quality pop-up while it is open.
     DownloadParametersDialog *downloadParametersDialog() const;
 
@@ -129,6 +130,7 @@ private:
     // The application context's start, then the extractor tool's update
     // check; once.
     void startCore();
+    void ensureConvertPage();
     void startUpdater();
     void pickUpClipboard();
     void prefetch(const QString &text);
@@ -170,6 +172,8 @@ private:
     // Boxes and dialogs up over the window.
     int m_shadowDepth = 0;
     bool m_coreStarted = false;
+    // The skin's style sheet was in place when the window was built.
+    bool m_styledUnderSheet = false;
     bool m_closeWithoutAsking = false;
     bool m_shutDown = false;
     int m_exitCode = 0;
