@@ -10,9 +10,11 @@
 #include "support/testtools.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,9 +47,11 @@ private slots:
     void startPrintsSplashLine();
     void secondStartHandsOverItsAddress();
     void typedAddressAndEnterGiveTheFile();
+    void settingChangeIsStoredAtOnce();
     void closingDuringDownloadAsksFirst();
     void signalEndsTheRunCleanly_data();
     void signalEndsTheRunCleanly();
+    void languageSwitchesToGerman();
 
 private:
     // Starts marlin and waits for its splash line and its window.
@@ -60,10 +64,16 @@ private:
     // Runs xdotool with arguments; its standard output.
     QByteArray xdotool(const QStringList &arguments, bool *ok = nullptr) const;
     QStringList visibleWindows() const;
+    // The program's visible windows that are not in before.
+    QStringList newWindows(const QStringList &before) const;
     void focusWindow();
     void typeAddress(const QString &text);
     bool waitForNewFile(const QStringList &before, QString *file);
-    void screenshot(const QString &name);
+    void screenshot(const QString &name, const QString &window = QString());
+    // Presses keys one after the other in the focused window.
+    void keys(const QStringList &sequence);
+    // The program's stored value of key, read afresh from its settings file.
+    QVariant storedSetting(const QString &key) const;
 
     QTemporaryDir m_home;
     QProcess m_xvfb;
@@ -165,6 +175,13 @@ QStringList MarlinWindowTest::visibleWindows() const
     return QString::fromLatin1(found).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QStringList MarlinWindowTest::newWindows(const QStringList &before) const
+{
+    QStringList found = visibleWindows();
+    found.removeIf([&before](const QString &window) { return before.contains(window); });
+    return found;
+}
+
 void MarlinWindowTest::focusWindow()
 {
     bool ok = false;
@@ -200,7 +217,32 @@ bool MarlinWindowTest::waitForNewFile(const QStringList &before, QString *file)
     return false;
 }
 
-void MarlinWindowTest::screenshot(const QString &name)
+void MarlinWindowTest::keys(const QStringList &sequence)
+{
+    for (const QString &key : sequence) {
+        bool ok = false;
+        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key}, &ok);
+        QVERIFY2(ok, qPrintable(key));
+        // Each key lands before the next: a page or a popup opens in between.
+        QTest::qWait(200);
+    }
+}
+
+QVariant MarlinWindowTest::storedSetting(const QString &key) const
+{
+    QDirIterator files(m_home.path(), {QStringLiteral("Marlin.ini")}, QDir::Files, QDirIterator::Subdirectories);
+    if (!files.hasNext())
+        return QVariant();
+    const QSettings stored(files.next(), QSettings::IniFormat);
+    const QStringList all = stored.allKeys();
+    for (const QString &name : all) {
+        if (name == key || name.endsWith(QLatin1Char('/') + key))
+            return stored.value(name);
+    }
+    return QVariant();
+}
+
+void MarlinWindowTest::screenshot(const QString &name, const QString &window)
 {
     const QString folder = QStringLiteral(MARLIN_SCREENSHOT_DIR "/window");
     QDir().mkpath(folder);
@@ -208,7 +250,8 @@ void MarlinWindowTest::screenshot(const QString &name)
     shot.setProcessEnvironment(environment());
     // The window's part of the screen, with the boxes and balloons over it.
     shot.start(TestTools::testDir() + QStringLiteral("/marlin-xshot"),
-               {folder + QStringLiteral("/real-") + name + QStringLiteral(".png"), m_window});
+               {folder + QStringLiteral("/real-") + name + QStringLiteral(".png"),
+                window.isEmpty() ? m_window : window});
     QVERIFY(shot.waitForFinished(30000));
     QCOMPARE(shot.exitCode(), 0);
 }
@@ -294,6 +337,25 @@ void MarlinWindowTest::typedAddressAndEnterGiveTheFile()
     QVERIFY(probe.hasVideo() && probe.hasAudio());
 }
 
+// The keyboard's way through the window: Ctrl+L is the address entry; Tab
+// goes on to the DOWNLOAD button, its menu arrow, the title menu, then the
+// navigator's Download, Convert and Settings; Shift+Tab from the entry is the
+// last control of the page shown.
+void MarlinWindowTest::settingChangeIsStoredAtOnce()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    QCOMPARE(storedSetting(QStringLiteral("app_max_convert_number")).toInt(), 1);
+    focusWindow();
+    keys({QStringLiteral("ctrl+l"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+          QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("space")});
+    QTest::qWait(500);
+    screenshot(QStringLiteral("13-settings"));
+    // The page's last control is the conversions' limit; Down picks 2.
+    keys({QStringLiteral("ctrl+l"), QStringLiteral("shift+Tab"), QStringLiteral("Down")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedSetting(QStringLiteral("app_max_convert_number")).toInt(), 2, 10000);
+    screenshot(QStringLiteral("14-settings-changed"));
+}
+
 void MarlinWindowTest::closingDuringDownloadAsksFirst()
 {
     QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
@@ -371,6 +433,52 @@ void MarlinWindowTest::signalEndsTheRunCleanly()
     QCOMPARE(m_marlin->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_marlin->exitCode(), 128 + signalNumber);
     QCOMPARE(allFiles(), before);
+}
+
+// From the title menu's Language entry while the program runs, and again at
+// the next start.
+void MarlinWindowTest::languageSwitchesToGerman()
+{
+    QVERIFY2(QFileInfo::exists(TestTools::appDir() + QStringLiteral("/translations/marlin_de.qm")),
+             "the German translation is not built");
+    startMarlin(QStringLiteral("15-english"));
+    focusWindow();
+    const QStringList shown = visibleWindows();
+    // The title menu, then its Language entry by its mnemonic: the first
+    // language is "Deutsch".
+    keys({QStringLiteral("ctrl+l"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+          QStringLiteral("space"), QStringLiteral("l")});
+    QTRY_VERIFY_WITH_TIMEOUT(newWindows(shown).size() >= 2, 10000);
+    QTest::qWait(300);
+    const QStringList menus = newWindows(shown);
+    for (int i = 0; i < menus.size(); ++i)
+        screenshot(QStringLiteral("16-menu-%1").arg(i + 1), menus.at(i));
+    keys({QStringLiteral("Return")});
+    QTRY_COMPARE_WITH_TIMEOUT(storedSetting(QStringLiteral("language")).toString(), QStringLiteral("de"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(newWindows(shown).isEmpty(), 10000);
+    QTest::qWait(500);
+    screenshot(QStringLiteral("17-german"));
+
+    // The settings page in German; then the program ends and starts again.
+    focusWindow();
+    keys({QStringLiteral("ctrl+l"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+          QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("space")});
+    QTest::qWait(500);
+    screenshot(QStringLiteral("18-german-settings"));
+    keys({QStringLiteral("ctrl+q")});
+    // Nothing is under way: the program ends without asking.
+    QTRY_COMPARE_WITH_TIMEOUT(m_marlin->state(), QProcess::NotRunning, 30000);
+    QCOMPARE(m_marlin->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_marlin->exitCode(), 0);
+
+    startMarlin(QStringLiteral("19-german-next-start"));
+    QCOMPARE(storedSetting(QStringLiteral("language")).toString(), QStringLiteral("de"));
+    focusWindow();
+    keys({QStringLiteral("ctrl+q")});
+    // Nothing is under way: the program ends without asking.
+    QTRY_COMPARE_WITH_TIMEOUT(m_marlin->state(), QProcess::NotRunning, 30000);
+    QCOMPARE(m_marlin->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_marlin->exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(MarlinWindowTest)
