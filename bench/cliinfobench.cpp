@@ -28,22 +28,14 @@
 
 #include <sys/resource.h>
 
+#include "benchoutput.h"
+
 namespace {
 
+using Bench::out;
+using Bench::median;
+
 constexpr double allowedRatio = 1.10;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
 
 // Processor time of the ended children, in milliseconds: steadier than the
 // clock on a busy machine.

@@ -39,23 +39,15 @@
 
 #include <sys/resource.h>
 
+#include "benchoutput.h"
+
 namespace {
+
+using Bench::out;
+using Bench::median;
 
 constexpr double allowedBareRatio = 1.05;
 constexpr double allowedInstalledRatio = 1.02;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
 
 // Processor time of this process and its ended children, in milliseconds:
 // steadier than the clock on a busy machine.

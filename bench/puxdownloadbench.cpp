@@ -33,15 +33,13 @@
 #include <memory>
 #include <vector>
 
+#include "benchoutput.h"
+
 namespace {
 
-constexpr double allowedRatio = 1.05;
+using Bench::out;
 
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
+constexpr double allowedRatio = 1.05;
 
 // Uncompressed frames of a test picture: as many as make size bytes.
 bool writeMediaFile(const QString &path, qint64 size)

@@ -37,25 +37,17 @@
 #include <memory>
 #include <vector>
 
+#include "benchoutput.h"
+
 namespace {
+
+using Bench::out;
+using Bench::median;
 
 constexpr double allowedFirstRatio = 1.0;
 constexpr double allowedLaterRatio = 0.1;
 constexpr double allowedCliRatio = 0.5;
 constexpr int laterRequests = 4;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
 
 QString ms(double value)
 {

@@ -47,20 +47,12 @@
 #include <memory>
 #include <vector>
 
+#include "benchoutput.h"
+
 namespace {
 
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
+using Bench::out;
+using Bench::median;
 
 qint64 residentKiB()
 {

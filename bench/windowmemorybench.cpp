@@ -36,13 +36,11 @@
 
 #include <cstdio>
 
+#include "benchoutput.h"
+
 namespace {
 
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
+using Bench::out;
 
 qint64 residentKiB()
 {
