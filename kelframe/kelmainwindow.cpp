@@ -463,7 +463,7 @@ void KelMainWindow::retranslate()
     m_fileMenu->setTitle(tr("&File"));
     m_viewMenu->setTitle(tr("&View"));
     m_helpMenu->setTitle(tr("&Help"));
-    m_skinMenu->setTitle(tr("&Appearance"));
+    m_skinMenu->setTitle(tr("A&ppearance"));
     m_languageMenu->setTitle(tr("&Language"));
     if (QAction *light = m_skinActions.value(QStringLiteral("light")))
         light->setText(tr("&Light"));

@@ -230,7 +230,7 @@
 <context>
     <name>KelMainWindow</name>
     <message>
-        <location filename="../kelframe/kelmainwindow.cpp" line="+437"/>
+        <location filename="../kelframe/kelmainwindow.cpp" line="+463"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -246,7 +246,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <source>&amp;Appearance</source>
+        <source>A&amp;ppearance</source>
         <translation>&amp;Erscheinungsbild</translation>
     </message>
     <message>
@@ -1145,7 +1145,7 @@
 <context>
     <name>Tarn::ListViewSupport</name>
     <message>
-        <location filename="../widgetkit/listviewsupport.cpp" line="+25"/>
+        <location filename="../widgetkit/listviewsupport.cpp" line="+26"/>
         <source>Ctrl + A</source>
         <translation>Strg + A</translation>
     </message>
@@ -1191,7 +1191,7 @@
 <context>
     <name>Tarn::MainWindow</name>
     <message>
-        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+417"/>
+        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+476"/>
         <source>Please enter the URL.</source>
         <translation>Bitte geben Sie die Adresse ein.</translation>
     </message>
@@ -1258,7 +1258,7 @@
         <translation>Adresse der Videoseite</translation>
     </message>
     <message>
-        <location line="+153"/>
+        <location line="+156"/>
         <source>The video is being downloaded/converted. 
 Are you sure to exit?</source>
         <translation>Das Video wird gerade heruntergeladen oder konvertiert.

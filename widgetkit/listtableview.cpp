@@ -9,6 +9,7 @@
 #include "widgetkit/listviewsupport.h"
 
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -500,7 +501,29 @@ void ListTableView::mouseReleaseEvent(QMouseEvent *event)
 void ListTableView::keyPressEvent(QKeyEvent *event)
 {
     support->keyPress(event);
+    if (ListViewSupport::isMenuRequest(event)) {
+        event->accept();
+        openKeyboardMenu();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void ListTableView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!ListViewSupport::isMenuRequest(event)) {
+        QTableView::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    openKeyboardMenu();
+}
+
+void ListTableView::openKeyboardMenu()
+{
+    QPoint globalPos;
+    const int row = support->keyboardMenuRow(&globalPos);
+    emit rightButtonClicked(globalPos, row);
 }
 
 void ListTableView::keyReleaseEvent(QKeyEvent *event)

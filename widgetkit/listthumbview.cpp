@@ -4,6 +4,7 @@
 #include "widgetkit/listviewitemdelegate.h"
 #include "widgetkit/listviewsupport.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -335,7 +336,29 @@ void ListThumbView::mouseReleaseEvent(QMouseEvent *event)
 void ListThumbView::keyPressEvent(QKeyEvent *event)
 {
     support->keyPress(event);
+    if (ListViewSupport::isMenuRequest(event)) {
+        event->accept();
+        openKeyboardMenu();
+        return;
+    }
     QListView::keyPressEvent(event);
+}
+
+void ListThumbView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!ListViewSupport::isMenuRequest(event)) {
+        QListView::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    openKeyboardMenu();
+}
+
+void ListThumbView::openKeyboardMenu()
+{
+    QPoint globalPos;
+    const int row = support->keyboardMenuRow(&globalPos);
+    emit rightButtonClicked(globalPos, row);
 }
 
 void ListThumbView::keyReleaseEvent(QKeyEvent *event)
