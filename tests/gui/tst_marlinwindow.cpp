@@ -362,6 +362,15 @@ void MarlinWindowTest::tour(const QString &tag, bool german)
     STEP(showPage(SettingsPage));
     STEP(screenshot(name("settings")));
 
+    // The quality pop-up of the DOWNLOAD button's arrow, which lies inside
+    // the window where nothing outside can see it fill: it is given time to
+    // fetch the page's qualities.
+    STEP(typeAddress(address(SampleSite::dashId())));
+    STEP(keys({QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("space")}));
+    QTest::qWait(4000);
+    STEP(screenshot(name("quality")));
+    STEP(keys({QStringLiteral("Escape"), QStringLiteral("ctrl+l"), QStringLiteral("BackSpace")}));
+
     // The title menu and its Appearance submenu, shot with the whole screen
     // since they may reach beyond the window.
     STEP(openTitleMenu());
