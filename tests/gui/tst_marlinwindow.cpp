@@ -57,6 +57,7 @@ private slots:
     void secondStartHandsOverItsAddress();
     void typedAddressAndEnterGiveTheFile();
     void downloadIsConvertedFromItsPage();
+    void fileDialogTakesAndGivesBackTheKeyboard();
     void everyPageInBothSkinsAndLanguages();
     void settingChangeIsStoredAtOnce();
     void closingDuringDownloadAsksFirst();
@@ -93,6 +94,8 @@ private:
     QVariant storedSetting(const QString &key) const;
     void showPage(Page page);
     void openTitleMenu();
+    // The window with the keyboard is the program's main window.
+    void verifyKeyboardIsBack();
     // The program's visible window whose name matches pattern, once there.
     QString waitForWindow(const QRegularExpression &pattern);
     // Switches the skin from the title menu by the mnemonics given.
@@ -325,6 +328,12 @@ QString MarlinWindowTest::waitForWindow(const QRegularExpression &pattern)
     return QString();
 }
 
+void MarlinWindowTest::verifyKeyboardIsBack()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(QString::fromLatin1(xdotool({QStringLiteral("getwindowfocus")})).trimmed(), m_window,
+                              WindowTimeoutMs);
+}
+
 void MarlinWindowTest::chooseSkin(const QString &appearanceKey, const QString &skinKey, const QString &skin)
 {
     STEP(focusWindow());
@@ -506,6 +515,7 @@ void MarlinWindowTest::downloadIsConvertedFromItsPage()
     STEP(keys({QStringLiteral("Return")}));
     QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "the conversion dialog did not take the keyboard",
                               WindowTimeoutMs);
+    STEP(verifyKeyboardIsBack());
 
     QString converted;
     QTRY_VERIFY2_WITH_TIMEOUT(
@@ -542,6 +552,38 @@ void MarlinWindowTest::downloadIsConvertedFromItsPage()
     // Original size: the source's frame.
     QCOMPARE(video.width, in.streamsOfType(QStringLiteral("video")).constFirst().width);
     QCOMPARE(video.height, in.streamsOfType(QStringLiteral("video")).constFirst().height);
+}
+
+// Qt's file dialog, opened by the convert page's last control, "Add
+// Video(s)...": a file typed there is added and asks for its preset, and
+// each closed dialog leaves the keyboard with the window.
+void MarlinWindowTest::fileDialogTakesAndGivesBackTheKeyboard()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    const QStringList files = finishedFiles();
+    QVERIFY(!files.isEmpty());
+    STEP(focusWindow());
+    const QStringList shown = visibleWindows();
+    STEP(showPage(ConvertPage));
+    STEP(keys({QStringLiteral("ctrl+l"), QStringLiteral("shift+Tab"), QStringLiteral("space")}));
+    QVERIFY2(!waitForWindow(QRegularExpression(QStringLiteral("^Select one or more files\\b"))).isEmpty(),
+             "Add Video(s) opened no file dialog");
+    QTest::qWait(300);
+    STEP(screenshot(QStringLiteral("12-file-dialog")));
+    // The file name box has the keyboard.
+    bool ok = false;
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"),
+             downloadFolder() + QLatin1Char('/') + files.constFirst()},
+            &ok);
+    QVERIFY(ok);
+    STEP(keys({QStringLiteral("Return")}));
+    QVERIFY2(!waitForWindow(QRegularExpression(QStringLiteral("^Convert to\\b"))).isEmpty(),
+             "the added file asked for no preset");
+    // Cancelled: nothing is converted.
+    STEP(keys({QStringLiteral("Escape")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "Escape left the conversion dialog open", WindowTimeoutMs);
+    STEP(verifyKeyboardIsBack());
+    QCOMPARE(finishedFiles(), files);
 }
 
 // Both skins from the Appearance menu, both languages from the Language
