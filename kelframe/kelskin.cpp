@@ -437,6 +437,8 @@ void KelSkin::setResourceDir(const QString &path)
     skin->m_resourceDir = path.isEmpty() ? QString() : QDir::cleanPath(QDir(path).absolutePath());
     skin->m_tokens.clear();
     skin->m_icons.clear();
+    // Icons made from another folder's sources are made again.
+    skin->m_iconsWritten.clear();
 }
 
 QString KelSkin::resourceDir()
