@@ -21,6 +21,7 @@
 #include <QMetaMethod>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -171,6 +172,11 @@ void KelMainWindow::showEvent(QShowEvent *event)
 {
     if (m_menuBarShown || m_statusBarShown)
         makeBars();
+    if (m_windowIconPending)
+        QTimer::singleShot(0, this, [this] {
+            if (m_windowIconPending)
+                updateWindowIcon();
+        });
     QMainWindow::showEvent(event);
 }
 
@@ -249,6 +255,11 @@ QWidget *KelMainWindow::widgetFrame() const
 QWidget *KelMainWindow::headerWidget() const
 {
     return m_header;
+}
+
+QWidget *KelMainWindow::contentArea() const
+{
+    return m_contentArea;
 }
 
 void KelMainWindow::setHeaderContent(QWidget *widget)
@@ -469,6 +480,18 @@ void KelMainWindow::updateUiState()
         action->setChecked(action->data().toString() == language);
     m_helpAction->setVisible(!KelProductInfo::value(QLatin1String(HelpUrlKey)).isEmpty());
     m_menuButton->setIcon(KelSkin::icon(QStringLiteral("open-menu")));
+    // The window system takes the icon drawn in several sizes. A window
+    // not made yet gets it right after it shows, so that drawing them does
+    // not hold up its first appearance.
+    if (testAttribute(Qt::WA_WState_Created))
+        updateWindowIcon();
+    else
+        m_windowIconPending = true;
+}
+
+void KelMainWindow::updateWindowIcon()
+{
+    m_windowIconPending = false;
     const QIcon logo = KelSkin::icon(QStringLiteral("marlin"));
     if (!logo.isNull())
         setWindowIcon(logo);
@@ -548,10 +571,23 @@ void KelMainWindow::orderFocusChain()
         layout->addWidget(widget, stretch);
         widget->setHidden(hidden);
     };
-    rejoin(m_menuButton, m_header, static_cast<QBoxLayout *>(m_header->layout()), 0);
+    // Only what is out of order moves: moving a widget restyles all of it.
+    if (m_headerContent && !precedesInFocusChain(m_headerContent, m_menuButton))
+        rejoin(m_menuButton, m_header, static_cast<QBoxLayout *>(m_header->layout()), 0);
     m_header->layout()->setAlignment(m_menuButton, Qt::AlignVCenter);
-    if (m_content)
+    if (m_content && !precedesInFocusChain(m_menuButton, m_content))
         rejoin(m_content, m_contentArea, static_cast<QBoxLayout *>(m_contentArea->layout()), 1);
+}
+
+bool KelMainWindow::precedesInFocusChain(const QWidget *first, const QWidget *second) const
+{
+    for (const QWidget *widget = nextInFocusChain(); widget && widget != this; widget = widget->nextInFocusChain()) {
+        if (widget == first)
+            return true;
+        if (widget == second)
+            return false;
+    }
+    return false;
 }
 
 void KelMainWindow::updateHeaderVisibility()

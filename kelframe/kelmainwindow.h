@@ -47,6 +47,10 @@ public:
     // window takes ownership.
     void setHeaderContent(QWidget *widget);
     QWidget *headerContent() const;
+    // The area below the header that holds the content. Content made
+    // inside it (and header content made inside headerWidget()) joins the
+    // window without being moved into it, which would style it twice.
+    QWidget *contentArea() const;
     // The content below the header; the window takes ownership.
     void setContent(QWidget *widget);
     QWidget *content() const;
@@ -124,6 +128,8 @@ private:
     void restoreWindowGeometry();
     void updateHeaderVisibility();
     void orderFocusChain();
+    bool precedesInFocusChain(const QWidget *first, const QWidget *second) const;
+    void updateWindowIcon();
 
     QWidget *m_frame;
     QWidget *m_header;
@@ -152,5 +158,6 @@ private:
     bool m_menuBarShown = true;
     bool m_statusBarShown = true;
     bool m_barsMade = false;
+    bool m_windowIconPending = false;
     bool m_titleShowMenu = false;
 };

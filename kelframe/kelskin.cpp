@@ -1,5 +1,6 @@
 #include "kelframe/kelskin.h"
 
+#include "kelframe/keldeferrediconengine.h"
 #include "kelframe/kelfolders.h"
 #include "kelframe/kelpref.h"
 #include "shared/kellog.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStyle>
 #include <QToolTip>
@@ -80,19 +80,65 @@ QString readText(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-// Longest token first, so that "@accenttext" is never read as "@accent"
-// followed by "text".
-QString substituteTokens(QString text, const QHash<QString, QString> &values)
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-');
+}
+
+// Puts the value of each "@token" in place, in one pass over the text. The
+// longest token that starts the name wins, so that "@accenttext" is never
+// read as "@accent" followed by "text". "@icons/name" becomes the quoted
+// path of that icon. Names that start no token are left as they are and
+// listed in unknown.
+QString substituteTokens(const QString &text, const QHash<QString, QString> &values,
+                         QStringList *unknown = nullptr)
 {
     if (!text.contains(QLatin1Char('@')))
         return text;
-    QStringList keys = values.keys();
-    std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
-        return a.size() != b.size() ? a.size() > b.size() : a < b;
-    });
-    for (const QString &key : qAsConst(keys))
-        text.replace(QLatin1Char('@') + key, values.value(key));
-    return text;
+    int longest = 0;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        longest = qMax(longest, int(it.key().size()));
+    QString result;
+    result.reserve(text.size() + text.size() / 4);
+    const qsizetype size = text.size();
+    qsizetype done = 0;
+    for (qsizetype at = text.indexOf(QLatin1Char('@')); at >= 0; at = text.indexOf(QLatin1Char('@'), done)) {
+        result += QStringView(text).mid(done, at - done);
+        qsizetype end = at + 1;
+        while (end < size && isNameChar(text.at(end)))
+            ++end;
+        const QStringView name = QStringView(text).mid(at + 1, end - at - 1);
+        qsizetype length = qMin(name.size(), qsizetype(longest));
+        auto found = values.cend();
+        for (; length > 0; --length) {
+            found = values.constFind(name.left(length).toString());
+            if (found != values.cend())
+                break;
+        }
+        if (name.isEmpty() || !name.at(0).isLetter() || found == values.cend()) {
+            if (unknown && !name.isEmpty() && name.at(0).isLetter())
+                unknown->append(QLatin1Char('@') + name.toString());
+            result += QStringView(text).mid(at, end - at);
+            done = end;
+            continue;
+        }
+        done = at + 1 + length;
+        if (found.key() == QLatin1String("icons") && done < size && text.at(done) == QLatin1Char('/')) {
+            // Quoted, so that a cache folder with blanks in its path still works.
+            qsizetype pathEnd = done;
+            while (pathEnd < size && text.at(pathEnd) != QLatin1Char(')') && !text.at(pathEnd).isSpace())
+                ++pathEnd;
+            result += QLatin1Char('"');
+            result += found.value();
+            result += QStringView(text).mid(done, pathEnd - done);
+            result += QLatin1Char('"');
+            done = pathEnd;
+            continue;
+        }
+        result += found.value();
+    }
+    result += QStringView(text).mid(done);
+    return result;
 }
 
 bool writeIfChanged(const QString &path, const QByteArray &content)
@@ -313,11 +359,7 @@ QIcon KelSkin::icon(const QString &name)
     const QString normal = iconPath(name);
     if (normal.isEmpty())
         return QIcon();
-    QIcon icon;
-    icon.addFile(normal, QSize(), QIcon::Normal);
-    const QString dim = iconPath(name + QStringLiteral("-dim"));
-    if (!dim.isEmpty())
-        icon.addFile(dim, QSize(), QIcon::Disabled);
+    const QIcon icon(new KelDeferredIconEngine(normal, iconPath(name + QStringLiteral("-dim"))));
     skin->m_icons.insert(key, icon);
     return icon;
 }
@@ -337,18 +379,11 @@ QString KelSkin::styleSheet(const QString &skin)
         sheet += QLatin1Char('\n');
     }
 
-    // Quoted, so that a cache folder with blanks in its path still works.
-    const QString icons = iconFolder(skin);
-    static const QRegularExpression iconUrl(QStringLiteral("url\\(\\s*@icons/([^)\\s]*)\\s*\\)"));
-    sheet.replace(iconUrl, QStringLiteral("url(\"%1/\\1\")").arg(icons));
-    values.insert(QStringLiteral("icons"), icons);
-    sheet = substituteTokens(sheet, values);
-
-    static const QRegularExpression leftOver(QStringLiteral("@[A-Za-z][A-Za-z0-9_-]*"));
-    QRegularExpressionMatchIterator unknown = leftOver.globalMatch(sheet);
-    while (unknown.hasNext())
-        KEL_ERROR("Style sheet names an unknown skin colour: %s",
-                  qUtf8Printable(unknown.next().captured(0)));
+    values.insert(QStringLiteral("icons"), iconFolder(skin));
+    QStringList unknown;
+    sheet = substituteTokens(sheet, values, &unknown);
+    for (const QString &name : qAsConst(unknown))
+        KEL_ERROR("Style sheet names an unknown skin colour: %s", qUtf8Printable(name));
     return sheet;
 }
 
@@ -402,6 +437,8 @@ void KelSkin::setResourceDir(const QString &path)
     skin->m_resourceDir = path.isEmpty() ? QString() : QDir::cleanPath(QDir(path).absolutePath());
     skin->m_tokens.clear();
     skin->m_icons.clear();
+    // Icons made from another folder's sources are made again.
+    skin->m_iconsWritten.clear();
 }
 
 QString KelSkin::resourceDir()
@@ -415,6 +452,11 @@ QString KelSkin::resourceDir()
 void KelSkin::repolish(QWidget *widget)
 {
     if (!widget)
+        return;
+    // A widget not styled yet takes its properties when it first is (the
+    // style sheet style then forgets what it looked up before): styling it
+    // now would style it twice.
+    if (!widget->testAttribute(Qt::WA_WState_Polished))
         return;
     QStyle *style = widget->style();
     style->unpolish(widget);

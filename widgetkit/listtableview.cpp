@@ -7,6 +7,7 @@
 #include "widgetkit/listtablethumbnailwidget.h"
 #include "widgetkit/listtabletoolbardelegate.h"
 #include "widgetkit/listviewsupport.h"
+#include "widgetkit/nofocusrectstyle.h"
 
 #include <QHeaderView>
 #include <QContextMenuEvent>
@@ -20,6 +21,9 @@ ListTableView::ListTableView(QWidget *parent)
     : QTableView(parent),
       support(new ListViewSupport(this, [this](const QRect &band) { return rowsInSpan(band); }))
 {
+    // Styled while it has no parent and nothing polished: set later, the
+    // style would restyle the view with all its parts once more.
+    setStyle(NoFocusRectStyle::sharedInstance());
     setMouseTracking(true);
     setItemDelegate(new ListTableItemDelegate(this));
     const QList<QAction *> accelerators = support->accelerators();

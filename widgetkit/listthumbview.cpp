@@ -3,6 +3,7 @@
 #include "widgetkit/listselectionmodel.h"
 #include "widgetkit/listviewitemdelegate.h"
 #include "widgetkit/listviewsupport.h"
+#include "widgetkit/nofocusrectstyle.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -15,6 +16,9 @@ ListThumbView::ListThumbView(QWidget *parent)
     : QListView(parent),
       support(new ListViewSupport(this, [this](const QRect &band) { return itemsInRect(band); }))
 {
+    // Styled while it has no parent and nothing polished: set later, the
+    // style would restyle the view with all its parts once more.
+    setStyle(NoFocusRectStyle::sharedInstance());
     setMouseTracking(true);
     setItemDelegate(new ListViewItemDelegate(this));
     const QList<QAction *> accelerators = support->accelerators();

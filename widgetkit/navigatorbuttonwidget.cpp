@@ -74,6 +74,8 @@ void NavigatorButtonWidget::onToggled(bool checked)
 {
     const char *value = checked ? "true" : "false";
     for (QLabel *label : {ui->buttonTextLabel, ui->additionalTextLabel}) {
+        if (label->property("checked").toString() == QLatin1String(value))
+            continue;
         label->setProperty("checked", value);
         KelSkin::repolish(label);
     }

@@ -22,7 +22,6 @@
 #include "widgetkit/listselectionmodel.h"
 #include "widgetkit/listtableview.h"
 #include "widgetkit/listthumbview.h"
-#include "widgetkit/nofocusrectstyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -237,7 +236,6 @@ void ConvertWidget::setUpViews()
         view->setSelectionModel(selectionModel);
         if (own != selectionModel)
             delete own;
-        view->setStyle(NoFocusRectStyle::sharedInstance());
         connect(view, &QAbstractItemView::doubleClicked, this, &ConvertWidget::onItemDoubleClicked);
     }
     // The style sheet names the live columns; set them here too so that the

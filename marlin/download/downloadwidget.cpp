@@ -1,5 +1,6 @@
 #include "marlin/download/downloadwidget.h"
 
+#include "ui_downloadlistpage.h"
 #include "ui_downloadwidget.h"
 
 #include "kelframe/kelskin.h"
@@ -16,7 +17,6 @@
 #include "widgetkit/listselectionmodel.h"
 #include "widgetkit/listtableview.h"
 #include "widgetkit/listthumbview.h"
-#include "widgetkit/nofocusrectstyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,10 +79,8 @@ DownloadWidget::DownloadWidget(QWidget *parent)
     setResizable(false);
     ui->setupUi(this);
     ui->gettingStartTopArea->setAttribute(Qt::WA_StyledBackground);
-    ui->guideHintLabel->setProperty("dim", QStringLiteral("true"));
-    ui->selectionLabel->setProperty("dim", QStringLiteral("true"));
-    KelSkin::repolish(ui->guideHintLabel);
-    KelSkin::repolish(ui->selectionLabel);
+    // The labels' style properties ("dim", "guideStep") are set in the form,
+    // before the pages are first styled.
     const QList<KelIconLabel *> images = {ui->imageLabel1, ui->imageLabel2, ui->imageLabel3, ui->imageLabel4};
     const QStringList pictures = {QStringLiteral("guide-paste"), QStringLiteral("guide-download"),
                                   QStringLiteral("guide-advanced"), QStringLiteral("guide-convert")};
@@ -93,10 +91,8 @@ DownloadWidget::DownloadWidget(QWidget *parent)
     const QList<QLabel *> steps = {ui->stepLabel1, ui->stepLabel2, ui->stepLabel3, ui->stepLabel4};
     for (int i = 0; i < steps.size(); ++i) {
         steps.at(i)->setText(QString::number(i + 1));
-        steps.at(i)->setProperty("guideStep", QStringLiteral("true"));
         steps.at(i)->setAlignment(Qt::AlignCenter);
         steps.at(i)->setFixedSize(22, 22);
-        KelSkin::repolish(steps.at(i));
     }
     for (QLabel *info : {ui->infoLabel1, ui->infoLabel2, ui->infoLabel3, ui->infoLabel4})
         info->setMinimumWidth(380);
@@ -106,7 +102,6 @@ DownloadWidget::DownloadWidget(QWidget *parent)
 
     createActions();
     createMenus();
-    setUpViews();
     applyIcons();
     connect(KelSkin::instance(), &KelSkin::skinChanged, this, &DownloadWidget::applyIcons);
 
@@ -116,11 +111,8 @@ DownloadWidget::DownloadWidget(QWidget *parent)
     connect(model, &DownloadListModel::itemStatusChanged, this, &DownloadWidget::updateActionStatus);
     connect(selectionModel, &QItemSelectionModel::selectionChanged, this, &DownloadWidget::onViewSelectionChanged);
 
-    connect(ui->listModeBtn, &QToolButton::toggled, this, &DownloadWidget::onDetailListMode);
-    connect(ui->thumbnailModeBtn, &QToolButton::toggled, this, &DownloadWidget::onThumbnailMode);
     // The mode of the last run, stored again so that it is on record.
-    const ListViewShowMode mode = settings()->downloadViewShowMode();
-    showViewMode(mode, true);
+    settings()->setDownloadViewShowMode(settings()->downloadViewShowMode());
 
     retranslate();
     updatePage();
@@ -129,7 +121,49 @@ DownloadWidget::DownloadWidget(QWidget *parent)
 
 DownloadWidget::~DownloadWidget()
 {
+    delete listUi;
     delete ui;
+}
+
+// The list page with its views is made when there is a first item to show
+// (or a caller asks for a view): a start with an empty list shows the quick
+// guide and never pays for it.
+void DownloadWidget::ensureListPage()
+{
+    if (listUi)
+        return;
+    listUi = new Ui::DownloadListPageUi;
+    listUi->setupUi(ui->downloadListPage);
+
+    listUi->convertBtn->setDefaultAction(actConvert);
+    listUi->folderBtn->setDefaultAction(actOpenFolder);
+    listUi->removeBtn->setDefaultAction(actRemove);
+    listUi->cleanBtn->setDefaultAction(actClear);
+    listUi->convertBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    for (QToolButton *button : {listUi->convertBtn, listUi->folderBtn, listUi->removeBtn, listUi->cleanBtn,
+                                listUi->listModeBtn, listUi->thumbnailModeBtn}) {
+        button->setIconSize(QSize(16, 16));
+        button->setFocusPolicy(Qt::TabFocus);
+    }
+    setUpViews();
+    applyIcons();
+    retranslate();
+
+    const bool grid = settings()->downloadViewShowMode() == ListViewShowModeThumbnail;
+    listUi->listModeBtn->setChecked(!grid);
+    listUi->thumbnailModeBtn->setChecked(grid);
+    QWidget *view = grid ? static_cast<QWidget *>(listUi->downloadListThumbView)
+                         : static_cast<QWidget *>(listUi->downloadListTableView);
+    listUi->downloadListStackedWidget->setCurrentWidget(view);
+    setFocusProxy(view);
+    connect(listUi->listModeBtn, &QToolButton::toggled, this, &DownloadWidget::onDetailListMode);
+    connect(listUi->thumbnailModeBtn, &QToolButton::toggled, this, &DownloadWidget::onThumbnailMode);
+}
+
+Ui::DownloadListPageUi *DownloadWidget::listPage() const
+{
+    const_cast<DownloadWidget *>(this)->ensureListPage();
+    return listUi;
 }
 
 void DownloadWidget::createActions()
@@ -149,17 +183,6 @@ void DownloadWidget::createActions()
     actRowConvert = make(&DownloadWidget::onConvert);
     actRowOpenFolder = make(&DownloadWidget::onOpenFolder);
     actRowRemove = make(&DownloadWidget::onRemove);
-
-    ui->convertBtn->setDefaultAction(actConvert);
-    ui->folderBtn->setDefaultAction(actOpenFolder);
-    ui->removeBtn->setDefaultAction(actRemove);
-    ui->cleanBtn->setDefaultAction(actClear);
-    ui->convertBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    for (QToolButton *button : {ui->convertBtn, ui->folderBtn, ui->removeBtn, ui->cleanBtn,
-                                ui->listModeBtn, ui->thumbnailModeBtn}) {
-        button->setIconSize(QSize(16, 16));
-        button->setFocusPolicy(Qt::TabFocus);
-    }
 }
 
 void DownloadWidget::createMenus()
@@ -182,8 +205,8 @@ void DownloadWidget::createMenus()
 
 void DownloadWidget::setUpViews()
 {
-    ListTableView *table = ui->downloadListTableView;
-    ListThumbView *grid = ui->downloadListThumbView;
+    ListTableView *table = listUi->downloadListTableView;
+    ListThumbView *grid = listUi->downloadListThumbView;
     const QList<QAction *> rowActions = {actRowConvert, actRowOpenFolder, actRowRemove, actRowConvert};
 
     table->setModel(sortModel);
@@ -194,7 +217,6 @@ void DownloadWidget::setUpViews()
         view->setSelectionModel(selectionModel);
         if (own != selectionModel)
             delete own;
-        view->setStyle(NoFocusRectStyle::sharedInstance());
         connect(view, &QAbstractItemView::doubleClicked, this, &DownloadWidget::onItemDoubleClicked);
     }
     // The style sheet names the live columns; set them here too so that the
@@ -243,8 +265,10 @@ void DownloadWidget::applyIcons()
     actStart->setIcon(KelSkin::icon(QStringLiteral("start")));
     actOtherQuality->setIcon(KelSkin::icon(QStringLiteral("download")));
     actOpenUrl->setIcon(KelSkin::icon(QStringLiteral("link")));
-    ui->listModeBtn->setIcon(KelSkin::icon(QStringLiteral("view-list")));
-    ui->thumbnailModeBtn->setIcon(KelSkin::icon(QStringLiteral("view-grid")));
+    if (listUi) {
+        listUi->listModeBtn->setIcon(KelSkin::icon(QStringLiteral("view-list")));
+        listUi->thumbnailModeBtn->setIcon(KelSkin::icon(QStringLiteral("view-grid")));
+    }
 }
 
 void DownloadWidget::retranslate()
@@ -274,21 +298,23 @@ void DownloadWidget::retranslate()
     actRowRemove->setText(tr("Remove"));
     actRowRemove->setToolTip(tr("Remove"));
     model->headerDataChanged(Qt::Horizontal, 0, DownloadListModel::ColumnCount - 1);
-    ui->listModeBtn->setToolTip(tr("Details"));
-    ui->thumbnailModeBtn->setToolTip(tr("Thumbnails"));
-    ui->listModeBtn->setAccessibleName(tr("Details"));
-    ui->thumbnailModeBtn->setAccessibleName(tr("Thumbnails"));
+    if (listUi) {
+        listUi->listModeBtn->setToolTip(tr("Details"));
+        listUi->thumbnailModeBtn->setToolTip(tr("Thumbnails"));
+        listUi->listModeBtn->setAccessibleName(tr("Details"));
+        listUi->thumbnailModeBtn->setAccessibleName(tr("Thumbnails"));
+    }
     updateSelectionLabel();
 }
 
 ListTableView *DownloadWidget::getTableView() const
 {
-    return ui->downloadListTableView;
+    return listPage()->downloadListTableView;
 }
 
 ListThumbView *DownloadWidget::getThumbView() const
 {
-    return ui->downloadListThumbView;
+    return listPage()->downloadListThumbView;
 }
 
 bool DownloadWidget::isQuickGuideShown() const
@@ -330,6 +356,7 @@ void DownloadWidget::onDownload(const QString &url, const DownloadParameters &pa
         item->setDownloadParameters(param);
     model->append(item);
     item->start();
+    ensureListPage();
     ui->stackedWidget->setCurrentWidget(ui->downloadListPage);
     BalloonMessage::getInstance()->balloon(tr("Added to the downloading list."), QStringLiteral("download-added"),
                                            QString(), BalloonMessage::DisableOptionMode);
@@ -357,7 +384,7 @@ int DownloadWidget::selectedCount() const
 
 QString DownloadWidget::selectionText() const
 {
-    return ui->selectionLabel->text();
+    return listPage()->selectionLabel->text();
 }
 
 DownloadItem *DownloadWidget::hoveredItem() const
@@ -369,7 +396,7 @@ DownloadItem *DownloadWidget::hoveredItem() const
 
 QWidget *DownloadWidget::currentView() const
 {
-    return ui->downloadListStackedWidget->currentWidget();
+    return listPage()->downloadListStackedWidget->currentWidget();
 }
 
 QString DownloadWidget::itemName(DownloadItem *item) const
@@ -382,6 +409,8 @@ void DownloadWidget::updatePage()
     QWidget *page = model->rowCount() > 0 ? ui->downloadListPage : ui->gettingStartPage;
     if (ui->stackedWidget->currentWidget() == page)
         return;
+    if (page == ui->downloadListPage)
+        ensureListPage();
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     ui->stackedWidget->setCurrentWidget(page);
     if (hadFocus && page == ui->downloadListPage)
@@ -390,8 +419,10 @@ void DownloadWidget::updatePage()
 
 void DownloadWidget::updateSelectionLabel()
 {
+    if (!listUi)
+        return;
     const int count = selectedCount();
-    ui->selectionLabel->setText(count == 1 ? tr("%1 item selected").arg(count) : tr("%1 items selected").arg(count));
+    listUi->selectionLabel->setText(count == 1 ? tr("%1 item selected").arg(count) : tr("%1 items selected").arg(count));
 }
 
 void DownloadWidget::updateActionStatus()
@@ -520,7 +551,7 @@ void DownloadWidget::removeItems(const QList<DownloadItem *> &items)
     for (int row : std::as_const(rows))
         model->removeItem(row);
     if (model->rowCount() > 0 && firstViewRow != INT_MAX) {
-        ui->downloadListTableView->onSelect(qMin(firstViewRow, model->rowCount() - 1));
+        getTableView()->onSelect(qMin(firstViewRow, model->rowCount() - 1));
     }
     QApplication::restoreOverrideCursor();
 }
@@ -635,15 +666,15 @@ void DownloadWidget::showViewMode(int mode, bool store)
 {
     const bool grid = mode == ListViewShowModeThumbnail;
     {
-        const QSignalBlocker listBlocker(ui->listModeBtn);
-        const QSignalBlocker gridBlocker(ui->thumbnailModeBtn);
-        ui->listModeBtn->setChecked(!grid);
-        ui->thumbnailModeBtn->setChecked(grid);
+        const QSignalBlocker listBlocker(listPage()->listModeBtn);
+        const QSignalBlocker gridBlocker(listUi->thumbnailModeBtn);
+        listUi->listModeBtn->setChecked(!grid);
+        listUi->thumbnailModeBtn->setChecked(grid);
     }
-    QWidget *view = grid ? static_cast<QWidget *>(ui->downloadListThumbView)
-                         : static_cast<QWidget *>(ui->downloadListTableView);
+    QWidget *view = grid ? static_cast<QWidget *>(listUi->downloadListThumbView)
+                         : static_cast<QWidget *>(listUi->downloadListTableView);
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
-    ui->downloadListStackedWidget->setCurrentWidget(view);
+    listUi->downloadListStackedWidget->setCurrentWidget(view);
     setFocusProxy(view);
     if (store)
         settings()->setDownloadViewShowMode(grid ? ListViewShowModeThumbnail : ListViewShowModeTable);

@@ -17,6 +17,7 @@ class QAction;
 class QMenu;
 
 namespace Ui {
+class DownloadListPageUi;
 class DownloadWidgetUi;
 }
 
@@ -104,6 +105,8 @@ signals:
 private:
     void createActions();
     void createMenus();
+    void ensureListPage();
+    Ui::DownloadListPageUi *listPage() const;
     void setUpViews();
     void applyIcons();
     void updatePage();
@@ -123,6 +126,7 @@ private:
     void showFailures();
 
     Ui::DownloadWidgetUi *ui;
+    Ui::DownloadListPageUi *listUi = nullptr;
     DownloadListModel *model;
     DownloadListSortProxyModel *sortModel;
     ListSelectionModel *selectionModel;

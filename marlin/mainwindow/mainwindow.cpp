@@ -106,12 +106,12 @@ void MainWindow::buildUi()
     headerWidget()->layout()->setContentsMargins(0, 0, 16, 0);
     setHeaderContent(buildUrlBar());
 
-    auto *body = new QWidget;
+    auto *body = new QWidget(contentArea());
     body->setObjectName(QStringLiteral("mainBodyWidget"));
     auto *bodyLayout = new QHBoxLayout(body);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
     bodyLayout->setSpacing(0);
-    bodyLayout->addWidget(buildNavigator());
+    bodyLayout->addWidget(buildNavigator(body));
     m_contentArea = new QStackedWidget(body);
     m_contentArea->setObjectName(QStringLiteral("contentAreaWidget"));
     bodyLayout->addWidget(m_contentArea, 1);
@@ -133,9 +133,6 @@ void MainWindow::buildUi()
     settingsStandIn->setObjectName(QStringLiteral("settingsStandIn"));
     setPage(m_settingsBtn, settingsStandIn);
 
-    m_balloon = new BalloonMessageDialog(this);
-    m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
-
     m_urlLineEdit->installEventFilter(this);
     m_urlLineEdit->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_downloadListBtn->setChecked(true);
@@ -149,7 +146,7 @@ void MainWindow::buildUi()
 
 QWidget *MainWindow::buildUrlBar()
 {
-    m_urlDownloadWidget = new QWidget;
+    m_urlDownloadWidget = new QWidget(headerWidget());
     m_urlDownloadWidget->setObjectName(QStringLiteral("urlDownloadWidget"));
     m_urlDownloadWidget->setFixedHeight(UrlBarHeight);
     auto *layout = new QHBoxLayout(m_urlDownloadWidget);
@@ -208,9 +205,9 @@ QWidget *MainWindow::buildUrlBar()
     return m_urlDownloadWidget;
 }
 
-QWidget *MainWindow::buildNavigator()
+QWidget *MainWindow::buildNavigator(QWidget *parent)
 {
-    m_leftWidget = new QWidget;
+    m_leftWidget = new QWidget(parent);
     m_leftWidget->setObjectName(QStringLiteral("leftWidget"));
     m_leftWidget->setAttribute(Qt::WA_StyledBackground);
     m_leftWidget->setFixedWidth(NavigatorWidth);
@@ -276,6 +273,16 @@ void MainWindow::connectSignals()
     connect(m_downloadWidget, &DownloadWidget::downloadOtherFormat, this,
             qOverload<const QString &>(&MainWindow::onAdvancedDownload));
     connect(m_downloadWidget, &DownloadWidget::listSizeChanged, this, &MainWindow::onDownloadListSizeChanged);
+}
+
+BalloonMessageDialog *MainWindow::balloonDialog()
+{
+    // Made for the first balloon: most starts show none.
+    if (!m_balloon) {
+        m_balloon = new BalloonMessageDialog(this);
+        m_balloon->setObjectName(QStringLiteral("balloonMessageDialog"));
+    }
+    return m_balloon;
 }
 
 ConvertWidget *MainWindow::convertWidget()
@@ -608,6 +615,7 @@ void MainWindow::onBalloonMessage(const QString &text, const QString &msgId, int
     // later, out of context.
     if (!isActiveWindow())
         return;
+    balloonDialog();
     placeBalloon();
     m_balloon->message(text, msgId, mode, type);
 }
@@ -804,7 +812,7 @@ void MainWindow::fitNavigator()
 void MainWindow::setLanguageProperty()
 {
     const QString language = KelLangItemModel::currentLangName();
-    const bool languageRules = qApp->styleSheet().contains(QLatin1String("language"));
+    const bool languageRules = qApp->styleSheet().contains(QLatin1String("[language"));
     const QList<QWidget *> widgets = findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
         if (!qobject_cast<QAbstractButton *>(widget) && !qobject_cast<QLabel *>(widget))
@@ -942,7 +950,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::shutDown()
 {
     m_shutDown = true;
-    m_balloon->close();
+    if (m_balloon)
+        m_balloon->close();
     AppContext *context = AppContext::instance();
     context->getDownloadManager()->clear();
     context->getConvertManager()->clear();

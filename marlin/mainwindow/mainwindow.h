@@ -47,7 +47,7 @@ public:
     NavigatorButtonWidget *convertListButton() const { return m_convertListBtn; }
     NavigatorButtonWidget *settingsButton() const { return m_settingsBtn; }
     QStackedWidget *contentAreaWidget() const { return m_contentArea; }
-    BalloonMessageDialog *balloonDialog() const { return m_balloon; }
+    BalloonMessageDialog *balloonDialog();
     DownloadWidget *downloadWidget() const { return m_downloadWidget; }
     // Made on first use: the page is not seen at the start.
     ConvertWidget *convertWidget();
@@ -126,7 +126,7 @@ protected:
 private:
     void buildUi();
     QWidget *buildUrlBar();
-    QWidget *buildNavigator();
+    QWidget *buildNavigator(QWidget *parent);
     void connectSignals();
     // The application context's start, then the extractor tool's update
     // check; once.

@@ -13,7 +13,6 @@
 #include "tarncore/download/downloadmanager.h"
 #include "tarncore/settings/settingsmanager.h"
 #include "widgetkit/listtableview.h"
-#include "widgetkit/nofocusrectstyle.h"
 
 #include <QDateTime>
 #include <QHeaderView>
@@ -95,7 +94,6 @@ DownloadParametersDialog::DownloadParametersDialog(const QString &pageUrl, QWidg
 
     ListTableView *list = ui->qualityListView;
     list->setAcceleratorSupport(false);
-    list->setStyle(NoFocusRectStyle::sharedInstance());
     list->setModel(qualityModel);
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->setFocusPolicy(Qt::NoFocus);

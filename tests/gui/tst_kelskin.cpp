@@ -43,6 +43,8 @@ private slots:
     void textIsLegible_data();
     void textIsLegible();
     void applyAndRestore();
+    void tokensAndIcons_data();
+    void tokensAndIcons();
 
 private:
     QTemporaryDir m_root;
@@ -150,6 +152,51 @@ void KelSkinTest::applyAndRestore()
 
     QVERIFY(KelSkin::restoreSkin());
     QCOMPARE(KelSkin::currentSkin(), QStringLiteral("dark"));
+}
+
+void KelSkinTest::tokensAndIcons_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("longest token wins") << "color: @accenttext; background: @accent;"
+                                        << "color: #010203; background: #0a0b0c;";
+    QTest::newRow("icon path quoted") << "image: url(@icons/mark.svg);" << "image: url(\"ICONS/mark.svg\");";
+    QTest::newRow("unknown name kept") << "color: @nosuch; margin: 2px @ 3px;" << "color: @nosuch; margin: 2px @ 3px;";
+}
+
+// The sheet's tokens are put in place in one pass; a skin icon is drawn
+// from its file when first drawn, at the size asked for on any screen.
+void KelSkinTest::tokensAndIcons()
+{
+    QFETCH(QString, rule);
+    QFETCH(QString, expected);
+    QTemporaryDir resources;
+    QVERIFY(QDir(resources.path()).mkpath(QStringLiteral("skins")));
+    QVERIFY(QDir(resources.path()).mkpath(QStringLiteral("style")));
+    QVERIFY(QDir(resources.path()).mkpath(QStringLiteral("icons")));
+    auto write = [&](const QString &name, const QByteArray &text) {
+        QFile file(resources.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    for (const QString &skin : KelSkin::availableSkins())
+        QVERIFY(write(QStringLiteral("skins/%1.ini").arg(skin), "[colors]\naccent=#0a0b0c\naccenttext=#010203\n"));
+    QVERIFY(write(QStringLiteral("style/00.qss"), rule.toUtf8()));
+    QVERIFY(write(QStringLiteral("icons/mark.svg"),
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\" viewBox=\"0 0 16 16\">"
+                  "<rect width=\"16\" height=\"16\" fill=\"@accent\"/></svg>"));
+    KelSkin::setResourceDir(resources.path());
+    const QString sheet = KelSkin::styleSheet(QStringLiteral("light")).trimmed();
+    const QString icon = KelSkin::iconPath(QStringLiteral("mark"));
+    KelSkin::setResourceDir(QString());
+    QCOMPARE(sheet, expected.replace(QStringLiteral("ICONS"), KelSkin::iconFolder(QStringLiteral("light"))));
+    QVERIFY(!icon.isEmpty());
+
+    QIcon mark(KelSkin::icon(QStringLiteral("mark")));
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QPixmap pixmap = mark.pixmap(QSize(16, 16), ratio);
+        QCOMPARE(pixmap.size(), QSize(16, 16) * ratio);
+        QCOMPARE(pixmap.toImage().pixelColor(8 * int(ratio), 8 * int(ratio)), QColor(QStringLiteral("#0a0b0c")));
+    }
 }
 
 QTEST_MAIN(KelSkinTest)
