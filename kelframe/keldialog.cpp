@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QShowEvent>
 #include <QWindow>
 
 KelDialog::KelDialog(QWidget *parent, Qt::WindowFlags flags)
@@ -43,6 +44,8 @@ void KelDialog::showEvent(QShowEvent *event)
     // windows unfocused, the keyboard would stay with the window this dialog
     // blocks. The request made now is carried out once the window is mapped;
     // the first exposure checks that it took.
+    if (event->spontaneous())
+        return;
     activate();
     if (QWindow *handle = windowHandle()) {
         handle->removeEventFilter(this);
