@@ -9,6 +9,7 @@
 #include "shared/toollocator.h"
 
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +34,7 @@ KelApplication::KelApplication(const QString &id, int &argc, char **argv)
     , m_singleInstance(new KelSingleInstance(this))
 {
     connect(m_singleInstance, &KelSingleInstance::messageReceived, this, &KelApplication::onMessageReceived);
+    installEventFilter(this);
 }
 
 KelApplication::~KelApplication()
@@ -39,6 +42,27 @@ KelApplication::~KelApplication()
     for (QTranslator *translator : qAsConst(m_translators))
         removeTranslator(translator);
     qDeleteAll(m_translators);
+}
+
+bool KelApplication::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Hide) && !event->spontaneous() && watched->isWidgetType()) {
+        auto *dialog = qobject_cast<QDialog *>(watched);
+        if (dialog && dialog->isWindow() && dialog->isModal() && !qobject_cast<KelDialog *>(dialog)) {
+            if (type == QEvent::Show) {
+                dialog->raise();
+                dialog->activateWindow();
+            } else if (QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr) {
+                const QWindow *focus = QGuiApplication::focusWindow();
+                if (owner->isVisible() && (!focus || focus == dialog->windowHandle())) {
+                    owner->raise();
+                    owner->activateWindow();
+                }
+            }
+        }
+    }
+    return QApplication::eventFilter(watched, event);
 }
 
 KelApplication *KelApplication::instance()

@@ -23,6 +23,10 @@ public:
 
     static KelApplication *instance();
 
+    // Qt's own modal dialogs (the file dialogs) take the keyboard when they
+    // show and hand it back when they close, as the program's own do.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     // The framework version the program was written for; a program asking
     // for a newer framework than this one gets a logged warning.
     void setKelframeVersion(int version);

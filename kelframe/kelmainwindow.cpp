@@ -361,8 +361,25 @@ void KelMainWindow::setTitleButtonMenu(QMenu *menu)
         menu->setParent(this, menu->windowFlags());
         menu->setObjectName(QStringLiteral("titleButtonMenu"));
         connect(menu, &QMenu::aboutToShow, this, &KelMainWindow::onTitleMenuAboutToShow, Qt::UniqueConnection);
+        menu->installEventFilter(this);
     }
     m_menuButton->setMenu(menu);
+}
+
+bool KelMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == m_titleMenu && m_menuButton->isVisible()
+        && m_titleMenu->layoutDirection() == Qt::LeftToRight) {
+        const QRect button(m_menuButton->mapToGlobal(QPoint(0, 0)), m_menuButton->size());
+        // Only the menu the button dropped down, not one placed elsewhere.
+        if (m_titleMenu->y() >= button.bottom()) {
+            int x = button.right() + 1 - m_titleMenu->width();
+            if (const QScreen *screen = m_menuButton->screen())
+                x = qMax(x, screen->availableGeometry().left());
+            m_titleMenu->move(x, m_titleMenu->y());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QMenu *KelMainWindow::titleButtonMenu() const
@@ -486,7 +503,7 @@ void KelMainWindow::retranslate()
     m_fileMenu->setTitle(tr("&File"));
     m_viewMenu->setTitle(tr("&View"));
     m_helpMenu->setTitle(tr("&Help"));
-    m_skinMenu->setTitle(tr("&Appearance"));
+    m_skinMenu->setTitle(tr("A&ppearance"));
     m_languageMenu->setTitle(tr("&Language"));
     if (QAction *light = m_skinActions.value(QStringLiteral("light")))
         light->setText(tr("&Light"));

@@ -115,6 +115,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // Lines the title menu's right edge up with its button's, so that the
+    // menu stays over the window instead of reaching past its edge.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createFrameworkActions();

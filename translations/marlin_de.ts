@@ -207,7 +207,7 @@
 <context>
     <name>KelApplication</name>
     <message>
-        <location filename="../kelframe/kelapplication.cpp" line="+204"/>
+        <location filename="../kelframe/kelapplication.cpp" line="+228"/>
         <source>Error</source>
         <translation>Fehler</translation>
     </message>
@@ -230,7 +230,7 @@
 <context>
     <name>KelMainWindow</name>
     <message>
-        <location filename="../kelframe/kelmainwindow.cpp" line="+437"/>
+        <location filename="../kelframe/kelmainwindow.cpp" line="+503"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -246,7 +246,7 @@
     </message>
     <message>
         <location line="+1"/>
-        <source>&amp;Appearance</source>
+        <source>A&amp;ppearance</source>
         <translation>&amp;Erscheinungsbild</translation>
     </message>
     <message>
@@ -600,7 +600,7 @@
 <context>
     <name>Tarn::ConvertWidget</name>
     <message>
-        <location filename="../marlin/convert/convertwidget.cpp" line="+347"/>
+        <location filename="../marlin/convert/convertwidget.cpp" line="+345"/>
         <source>No videos to convert yet</source>
         <translation>Noch keine Videos zum Konvertieren</translation>
     </message>
@@ -873,7 +873,7 @@
 <context>
     <name>Tarn::DownloadParametersDialog</name>
     <message>
-        <location filename="../marlin/quality/downloadparametersdialog.cpp" line="+186"/>
+        <location filename="../marlin/quality/downloadparametersdialog.cpp" line="+184"/>
         <source>Getting media information failed: %1</source>
         <translation>Die Medieninformationen konnten nicht abgerufen werden: %1</translation>
     </message>
@@ -930,7 +930,7 @@
 <context>
     <name>Tarn::DownloadWidget</name>
     <message>
-        <location filename="../marlin/download/downloadwidget.cpp" line="+252"/>
+        <location filename="../marlin/download/downloadwidget.cpp" line="+276"/>
         <source>QUICK GUIDE</source>
         <translation>KURZANLEITUNG</translation>
     </message>
@@ -1005,7 +1005,7 @@
         <translation>Adresse öffnen</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+9"/>
         <location line="+2"/>
         <source>Details</source>
         <translation>Details</translation>
@@ -1017,7 +1017,7 @@
         <translation>Vorschaubilder</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+24"/>
         <source>Same download already existed.</source>
         <translation>Dieser Download ist bereits vorhanden.</translation>
     </message>
@@ -1027,12 +1027,12 @@
         <translation>Der Ordner „%1“ existiert nicht.</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>Added to the downloading list.</source>
         <translation>Zur Download-Liste hinzugefügt.</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+64"/>
         <source>%1 item selected</source>
         <translation>%1 Eintrag ausgewählt</translation>
     </message>
@@ -1145,7 +1145,7 @@
 <context>
     <name>Tarn::ListViewSupport</name>
     <message>
-        <location filename="../widgetkit/listviewsupport.cpp" line="+25"/>
+        <location filename="../widgetkit/listviewsupport.cpp" line="+26"/>
         <source>Ctrl + A</source>
         <translation>Strg + A</translation>
     </message>
@@ -1191,7 +1191,7 @@
 <context>
     <name>Tarn::MainWindow</name>
     <message>
-        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+417"/>
+        <location filename="../marlin/mainwindow/mainwindow.cpp" line="+483"/>
         <source>Please enter the URL.</source>
         <translation>Bitte geben Sie die Adresse ein.</translation>
     </message>
@@ -1201,7 +1201,7 @@
         <translation>Die Adresse ist ungültig.</translation>
     </message>
     <message>
-        <location line="+189"/>
+        <location line="+190"/>
         <source>%1 downloads videos and converts media files.</source>
         <translation>%1 lädt Videos herunter und konvertiert Mediendateien.</translation>
     </message>
@@ -1258,7 +1258,7 @@
         <translation>Adresse der Videoseite</translation>
     </message>
     <message>
-        <location line="+153"/>
+        <location line="+156"/>
         <source>The video is being downloaded/converted. 
 Are you sure to exit?</source>
         <translation>Das Video wird gerade heruntergeladen oder konvertiert.

@@ -167,8 +167,11 @@ bool ListTableProgressBar::isSelected() const
 
 void ListTableProgressBar::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         updateProgressTexts();
+        if (!ui->iconWidget->isHidden())
+            ui->iconTextLabel->setText(ui->completedIconLabel->isHidden() ? tr("Failed") : tr("Done"));
+    }
     QWidget::changeEvent(event);
 }
 

@@ -10,6 +10,7 @@
 #include "widgetkit/nofocusrectstyle.h"
 
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -504,7 +505,29 @@ void ListTableView::mouseReleaseEvent(QMouseEvent *event)
 void ListTableView::keyPressEvent(QKeyEvent *event)
 {
     support->keyPress(event);
+    if (ListViewSupport::isMenuRequest(event)) {
+        event->accept();
+        openKeyboardMenu();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void ListTableView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!ListViewSupport::isMenuRequest(event)) {
+        QTableView::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    openKeyboardMenu();
+}
+
+void ListTableView::openKeyboardMenu()
+{
+    QPoint globalPos;
+    const int row = support->keyboardMenuRow(&globalPos);
+    emit rightButtonClicked(globalPos, row);
 }
 
 void ListTableView::keyReleaseEvent(QKeyEvent *event)

@@ -109,9 +109,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    // The Menu key and Shift+F10 open the menu a right click opens, for
+    // the current row.
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void openKeyboardMenu();
     QItemSelection rowsInSpan(const QRect &band) const;
     void closeColumnEditors(int column);
     void updateRow(int row);

@@ -5,6 +5,7 @@
 #include "widgetkit/listviewsupport.h"
 #include "widgetkit/nofocusrectstyle.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -339,7 +340,29 @@ void ListThumbView::mouseReleaseEvent(QMouseEvent *event)
 void ListThumbView::keyPressEvent(QKeyEvent *event)
 {
     support->keyPress(event);
+    if (ListViewSupport::isMenuRequest(event)) {
+        event->accept();
+        openKeyboardMenu();
+        return;
+    }
     QListView::keyPressEvent(event);
+}
+
+void ListThumbView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!ListViewSupport::isMenuRequest(event)) {
+        QListView::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    openKeyboardMenu();
+}
+
+void ListThumbView::openKeyboardMenu()
+{
+    QPoint globalPos;
+    const int row = support->keyboardMenuRow(&globalPos);
+    emit rightButtonClicked(globalPos, row);
 }
 
 void ListThumbView::keyReleaseEvent(QKeyEvent *event)

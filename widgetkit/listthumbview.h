@@ -82,9 +82,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    // The Menu key and Shift+F10 open the menu a right click opens, for
+    // the current row.
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void openKeyboardMenu();
     QItemSelection itemsInRect(const QRect &band) const;
     void updateTile(int row);
     int rowAtPoint(const QPoint &pos) const;

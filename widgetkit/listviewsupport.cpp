@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
@@ -239,6 +240,33 @@ void ListViewSupport::keyRelease(QKeyEvent *event)
         ctrlHeld = false;
     else if (event->key() == Qt::Key_Shift)
         shiftHeld = false;
+}
+
+bool ListViewSupport::isMenuRequest(const QEvent *event)
+{
+    if (event->type() == QEvent::ContextMenu)
+        return static_cast<const QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    return key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+}
+
+int ListViewSupport::keyboardMenuRow(QPoint *globalPos)
+{
+    QWidget *port = view->viewport();
+    const QModelIndex current = view->currentIndex();
+    QRect rect = current.isValid() ? view->visualRect(current) : QRect();
+    if (!current.isValid() || !rect.intersects(port->rect())) {
+        *globalPos = port->mapToGlobal(port->rect().center());
+        return -1;
+    }
+    QItemSelectionModel *selection = view->selectionModel();
+    if (selection && !selection->isRowSelected(current.row(), current.parent()))
+        select(current.row());
+    rect = rect.intersected(port->rect());
+    *globalPos = port->mapToGlobal(QPoint(rect.left() + qMin(rect.width() / 2, 24), rect.center().y()));
+    return current.row();
 }
 
 void ListViewSupport::contentScrolled()

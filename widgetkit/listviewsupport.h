@@ -12,6 +12,7 @@
 
 class QAbstractItemView;
 class QAction;
+class QEvent;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -60,6 +61,13 @@ public:
     void keyPress(QKeyEvent *event);
     void keyRelease(QKeyEvent *event);
     void contentScrolled();
+    // True for the keys that ask for the context menu (the Menu key comes as
+    // a keyboard context-menu event, Shift+F10 as a key press).
+    static bool isMenuRequest(const QEvent *event);
+    // The row a menu asked for from the keyboard is for, and where it opens
+    // (global): the current row, selected alone first unless it is selected
+    // already; else no row (-1) and the middle of the view.
+    int keyboardMenuRow(QPoint *globalPos);
 
     bool isBandArmed() const;
     bool isBandActive() const;

@@ -20,12 +20,21 @@
 #include <QTest>
 
 #include <csignal>
+
+// A failure in a helper ends the calling step as well.
+#define STEP(call)                                                                                         \
+    do {                                                                                                   \
+        call;                                                                                              \
+        if (QTest::currentTestFailed())                                                                    \
+            return;                                                                                        \
+    } while (false)
 #include <memory>
 
 namespace {
 
 constexpr int StartTimeoutMs = 60000;
 constexpr int DownloadTimeoutMs = 180000;
+constexpr int WindowTimeoutMs = 10000;
 
 bool isFinishedMedia(const QFileInfo &file)
 {
@@ -47,6 +56,9 @@ private slots:
     void startPrintsSplashLine();
     void secondStartHandsOverItsAddress();
     void typedAddressAndEnterGiveTheFile();
+    void downloadIsConvertedFromItsPage();
+    void fileDialogTakesAndGivesBackTheKeyboard();
+    void everyPageInBothSkinsAndLanguages();
     void settingChangeIsStoredAtOnce();
     void closingDuringDownloadAsksFirst();
     void signalEndsTheRunCleanly_data();
@@ -54,6 +66,12 @@ private slots:
     void languageSwitchesToGerman();
 
 private:
+    // The navigator's pages, in their order.
+    enum Page {
+        DownloadPage,
+        ConvertPage,
+        SettingsPage,
+    };
     // Starts marlin and waits for its splash line and its window.
     void startMarlin(const QString &shotName = QString());
     QProcessEnvironment environment() const;
@@ -74,6 +92,16 @@ private:
     void keys(const QStringList &sequence);
     // The program's stored value of key, read afresh from its settings file.
     QVariant storedSetting(const QString &key) const;
+    void showPage(Page page);
+    void openTitleMenu();
+    // The window with the keyboard is the program's main window.
+    void verifyKeyboardIsBack();
+    // The program's visible window whose name matches pattern, once there.
+    QString waitForWindow(const QRegularExpression &pattern);
+    // Switches the skin from the title menu by the mnemonics given.
+    void chooseSkin(const QString &appearanceKey, const QString &skinKey, const QString &skin);
+    // The pages, menus and dialogs in the current skin and language.
+    void tour(const QString &tag, bool german);
 
     QTemporaryDir m_home;
     QProcess m_xvfb;
@@ -256,6 +284,132 @@ void MarlinWindowTest::screenshot(const QString &name, const QString &window)
     QCOMPARE(shot.exitCode(), 0);
 }
 
+// The keyboard's way through the window: Ctrl+L is the address entry; Tab
+// goes on to the DOWNLOAD button, its menu arrow, the title menu, then the
+// navigator's Download, Convert and Settings; Shift+Tab from the entry is the
+// last control of the page shown.
+void MarlinWindowTest::showPage(Page page)
+{
+    QStringList sequence{QStringLiteral("ctrl+l")};
+    for (int i = 0; i < 4 + int(page); ++i)
+        sequence.append(QStringLiteral("Tab"));
+    sequence.append(QStringLiteral("space"));
+    keys(sequence);
+    // The page paints.
+    QTest::qWait(300);
+}
+
+void MarlinWindowTest::openTitleMenu()
+{
+    const QStringList shown = visibleWindows();
+    keys({QStringLiteral("ctrl+l"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+          QStringLiteral("space")});
+    QTRY_VERIFY2_WITH_TIMEOUT(!newWindows(shown).isEmpty(), "the title menu did not open", WindowTimeoutMs);
+}
+
+QString MarlinWindowTest::waitForWindow(const QRegularExpression &pattern)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < WindowTimeoutMs) {
+        const QStringList windows = visibleWindows();
+        for (const QString &window : windows) {
+            if (pattern.match(QString::fromUtf8(xdotool({QStringLiteral("getwindowname"), window})).trimmed()).hasMatch())
+                return window;
+        }
+        QTest::qWait(100);
+    }
+    QStringList names;
+    const QStringList windows = visibleWindows();
+    for (const QString &window : windows)
+        names.append(QString::fromUtf8(xdotool({QStringLiteral("getwindowname"), window})).trimmed());
+    qWarning("No window named %s; the program shows: %s", qPrintable(pattern.pattern()),
+             qPrintable(names.join(QLatin1String(", "))));
+    return QString();
+}
+
+void MarlinWindowTest::verifyKeyboardIsBack()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(QString::fromLatin1(xdotool({QStringLiteral("getwindowfocus")})).trimmed(), m_window,
+                              WindowTimeoutMs);
+}
+
+void MarlinWindowTest::chooseSkin(const QString &appearanceKey, const QString &skinKey, const QString &skin)
+{
+    STEP(focusWindow());
+    const QStringList shown = visibleWindows();
+    STEP(openTitleMenu());
+    STEP(keys({appearanceKey, skinKey}));
+    QTRY_COMPARE_WITH_TIMEOUT(storedSetting(QStringLiteral("skin")).toString(), skin, WindowTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "the menus stayed open", WindowTimeoutMs);
+}
+
+void MarlinWindowTest::tour(const QString &tag, bool german)
+{
+    const auto name = [&tag](const char *what) { return tag + QLatin1Char('-') + QLatin1String(what); };
+    STEP(focusWindow());
+    const QStringList shown = visibleWindows();
+
+    STEP(showPage(DownloadPage));
+    STEP(screenshot(name("download")));
+    // The list's menu from the keyboard, its Convert entry, and the
+    // conversion dialog cancelled.
+    STEP(keys({QStringLiteral("Home"), QStringLiteral("Menu")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(!newWindows(shown).isEmpty(), "the Menu key opened no menu", WindowTimeoutMs);
+    STEP(screenshot(name("download-menu")));
+    STEP(keys({QStringLiteral("Return")}));
+    const QString dialog = waitForWindow(QRegularExpression(german ? QStringLiteral("^Konvertieren in\\b")
+                                                                   : QStringLiteral("^Convert to\\b")));
+    QVERIFY2(!dialog.isEmpty(), "Convert opened no conversion dialog");
+    QTest::qWait(300);
+    STEP(screenshot(name("convert-to")));
+    STEP(keys({QStringLiteral("Escape")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "Escape left the conversion dialog open", WindowTimeoutMs);
+
+    STEP(showPage(ConvertPage));
+    STEP(screenshot(name("convert")));
+    STEP(showPage(SettingsPage));
+    STEP(screenshot(name("settings")));
+
+    // The quality pop-up of the DOWNLOAD button's arrow, which lies inside
+    // the window where nothing outside can see it fill: it is given time to
+    // fetch the page's qualities.
+    STEP(typeAddress(address(SampleSite::dashId())));
+    STEP(keys({QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("space")}));
+    QTest::qWait(4000);
+    STEP(screenshot(name("quality")));
+    STEP(keys({QStringLiteral("Escape"), QStringLiteral("ctrl+l"), QStringLiteral("BackSpace")}));
+
+    // The title menu and its Appearance submenu, shot with the whole screen
+    // since they may reach beyond the window.
+    STEP(openTitleMenu());
+    STEP(screenshot(name("menu"), QStringLiteral("0")));
+    STEP(keys({german ? QStringLiteral("e") : QStringLiteral("p")}));
+    QTRY_VERIFY_WITH_TIMEOUT(newWindows(shown).size() >= 2, WindowTimeoutMs);
+    STEP(screenshot(name("menu-appearance"), QStringLiteral("0")));
+    STEP(keys({QStringLiteral("Escape"), QStringLiteral("Escape")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "Escape left the title menu open", WindowTimeoutMs);
+
+    // The about box, the title menu's third entry, and the message box of
+    // its fourth, "Check for Updates...".
+    for (const char *what : {"about", "message"}) {
+        STEP(openTitleMenu());
+        const QStringList menus = newWindows(shown);
+        QStringList sequence{QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down")};
+        if (qstrcmp(what, "message") == 0)
+            sequence.append(QStringLiteral("Down"));
+        sequence.append(QStringLiteral("Return"));
+        STEP(keys(sequence));
+        QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown + menus).size() == 1 && newWindows(shown).size() == 1,
+                                  qPrintable(name(what) + QStringLiteral(" did not open")), WindowTimeoutMs);
+        QTest::qWait(300);
+        STEP(screenshot(name(what)));
+        STEP(keys({QStringLiteral("Escape")}));
+        QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), qPrintable(name(what) + QStringLiteral(" stayed open")),
+                                  WindowTimeoutMs);
+    }
+}
+
 void MarlinWindowTest::startMarlin(const QString &shotName)
 {
     m_marlin = std::make_unique<QProcess>();
@@ -337,18 +491,135 @@ void MarlinWindowTest::typedAddressAndEnterGiveTheFile()
     QVERIFY(probe.hasVideo() && probe.hasAudio());
 }
 
-// The keyboard's way through the window: Ctrl+L is the address entry; Tab
-// goes on to the DOWNLOAD button, its menu arrow, the title menu, then the
-// navigator's Download, Convert and Settings; Shift+Tab from the entry is the
-// last control of the page shown.
+// From the download page by the keyboard: the list's Menu key, Convert, a
+// preset chosen in the dialog, OK.
+void MarlinWindowTest::downloadIsConvertedFromItsPage()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    const QStringList sources = finishedFiles();
+    QVERIFY(!sources.isEmpty());
+    focusWindow();
+    const QStringList shown = visibleWindows();
+    STEP(showPage(DownloadPage));
+    STEP(keys({QStringLiteral("Home"), QStringLiteral("Menu")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(!newWindows(shown).isEmpty(), "the Menu key opened no menu", WindowTimeoutMs);
+    STEP(screenshot(QStringLiteral("9-download-menu")));
+    // Convert is the menu's active entry.
+    STEP(keys({QStringLiteral("Return")}));
+    const QString dialog = waitForWindow(QRegularExpression(QStringLiteral("^Convert to\\b")));
+    QVERIFY2(!dialog.isEmpty(), "Convert opened no conversion dialog");
+    // The dialog has the keyboard: the first tile of the Video presets is
+    // the stored default, two to the right is "MP4 Original Size".
+    STEP(keys({QStringLiteral("Home"), QStringLiteral("Right"), QStringLiteral("Right")}));
+    STEP(screenshot(QStringLiteral("10-convert-to")));
+    STEP(keys({QStringLiteral("Return")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "the conversion dialog did not take the keyboard",
+                              WindowTimeoutMs);
+    STEP(verifyKeyboardIsBack());
+
+    QString converted;
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        [&] {
+            const QStringList now = finishedFiles();
+            for (const QString &file : now) {
+                if (!sources.contains(file) && file.contains(QLatin1String("__["))) {
+                    converted = file;
+                    return true;
+                }
+            }
+            return false;
+        }(),
+        "no converted file", DownloadTimeoutMs);
+    STEP(showPage(ConvertPage));
+    STEP(screenshot(QStringLiteral("11-converted")));
+
+    // The source is the download whose name the result starts with.
+    QString source;
+    for (const QString &file : sources) {
+        if (converted.startsWith(QFileInfo(file).completeBaseName()))
+            source = file;
+    }
+    QVERIFY2(!source.isEmpty(), qPrintable(converted));
+    QVERIFY2(converted.endsWith(QLatin1String(".mp4")), qPrintable(converted));
+    const TestTools::ProbeResult in = TestTools::probeStreams(downloadFolder() + QLatin1Char('/') + source);
+    const TestTools::ProbeResult out = TestTools::probeStreams(downloadFolder() + QLatin1Char('/') + converted);
+    QVERIFY2(in.ok && out.ok, qPrintable(in.error + out.error));
+    QCOMPARE(out.count(QStringLiteral("video")), 1);
+    QCOMPARE(out.count(QStringLiteral("audio")), 1);
+    const TestTools::StreamInfo video = out.streamsOfType(QStringLiteral("video")).constFirst();
+    QCOMPARE(video.codecName, QStringLiteral("h264"));
+    QCOMPARE(out.streamsOfType(QStringLiteral("audio")).constFirst().codecName, QStringLiteral("aac"));
+    // Original size: the source's frame.
+    QCOMPARE(video.width, in.streamsOfType(QStringLiteral("video")).constFirst().width);
+    QCOMPARE(video.height, in.streamsOfType(QStringLiteral("video")).constFirst().height);
+}
+
+// Qt's file dialog, opened by the convert page's last control, "Add
+// Video(s)...": a file typed there is added and asks for its preset, and
+// each closed dialog leaves the keyboard with the window.
+void MarlinWindowTest::fileDialogTakesAndGivesBackTheKeyboard()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    const QStringList files = finishedFiles();
+    QVERIFY(!files.isEmpty());
+    STEP(focusWindow());
+    const QStringList shown = visibleWindows();
+    STEP(showPage(ConvertPage));
+    STEP(keys({QStringLiteral("ctrl+l"), QStringLiteral("shift+Tab"), QStringLiteral("space")}));
+    QVERIFY2(!waitForWindow(QRegularExpression(QStringLiteral("^Select one or more files\\b"))).isEmpty(),
+             "Add Video(s) opened no file dialog");
+    QTest::qWait(300);
+    STEP(screenshot(QStringLiteral("12-file-dialog")));
+    // The file name box has the keyboard.
+    bool ok = false;
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"),
+             downloadFolder() + QLatin1Char('/') + files.constFirst()},
+            &ok);
+    QVERIFY(ok);
+    STEP(keys({QStringLiteral("Return")}));
+    QVERIFY2(!waitForWindow(QRegularExpression(QStringLiteral("^Convert to\\b"))).isEmpty(),
+             "the added file asked for no preset");
+    // Cancelled: nothing is converted.
+    STEP(keys({QStringLiteral("Escape")}));
+    QTRY_VERIFY2_WITH_TIMEOUT(newWindows(shown).isEmpty(), "Escape left the conversion dialog open", WindowTimeoutMs);
+    STEP(verifyKeyboardIsBack());
+    QCOMPARE(finishedFiles(), files);
+}
+
+// Both skins from the Appearance menu, both languages from the Language
+// menu, each with its pictures; the program ends in English and light.
+void MarlinWindowTest::everyPageInBothSkinsAndLanguages()
+{
+    QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
+    STEP(chooseSkin(QStringLiteral("p"), QStringLiteral("l"), QStringLiteral("light")));
+    STEP(tour(QStringLiteral("en-light"), false));
+    STEP(chooseSkin(QStringLiteral("p"), QStringLiteral("d"), QStringLiteral("dark")));
+    STEP(tour(QStringLiteral("en-dark"), false));
+
+    // "Deutsch" is the Language menu's first entry, English its second.
+    const QStringList shown = visibleWindows();
+    STEP(openTitleMenu());
+    STEP(keys({QStringLiteral("l"), QStringLiteral("Return")}));
+    QTRY_COMPARE_WITH_TIMEOUT(storedSetting(QStringLiteral("language")).toString(), QStringLiteral("de"),
+                              WindowTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(newWindows(shown).isEmpty(), WindowTimeoutMs);
+    STEP(tour(QStringLiteral("de-dark"), true));
+    STEP(chooseSkin(QStringLiteral("e"), QStringLiteral("h"), QStringLiteral("light")));
+    STEP(tour(QStringLiteral("de-light"), true));
+
+    STEP(openTitleMenu());
+    STEP(keys({QStringLiteral("s"), QStringLiteral("Down"), QStringLiteral("Return")}));
+    QTRY_COMPARE_WITH_TIMEOUT(storedSetting(QStringLiteral("language")).toString(), QStringLiteral("en"),
+                              WindowTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(newWindows(shown).isEmpty(), WindowTimeoutMs);
+}
+
 void MarlinWindowTest::settingChangeIsStoredAtOnce()
 {
     QVERIFY(m_marlin && m_marlin->state() == QProcess::Running);
     QCOMPARE(storedSetting(QStringLiteral("app_max_convert_number")).toInt(), 1);
     focusWindow();
-    keys({QStringLiteral("ctrl+l"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
-          QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("space")});
-    QTest::qWait(500);
+    showPage(SettingsPage);
     screenshot(QStringLiteral("13-settings"));
     // The page's last control is the conversions' limit; Down picks 2.
     keys({QStringLiteral("ctrl+l"), QStringLiteral("shift+Tab"), QStringLiteral("Down")});

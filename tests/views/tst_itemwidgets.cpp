@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 
 using namespace Tarn;
 
@@ -44,6 +45,19 @@ void setThumbnail(QWidget *widget, const QString &path)
     else
         qobject_cast<ListViewThumbnailWidget *>(widget)->setThumbnail(path);
 }
+
+// "Done" and "Failed" of the progress cell, in capitals.
+class ShoutingTranslator : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        if (qstrcmp(context, "Tarn::ListTableProgressBar") != 0)
+            return QString();
+        return QString::fromLatin1(source).toUpper();
+    }
+    bool isEmpty() const override { return false; }
+};
 
 } // namespace
 
@@ -193,6 +207,22 @@ private slots:
         QVERIFY(cell.isCompleted() && !cell.isProgressVisible() && !cell.isFailed());
         cell.setFailed(true);
         QVERIFY(cell.isFailed() && !cell.isCompleted());
+    }
+
+    // A finished row's mark speaks the language chosen afterwards.
+    void progressCellMarkFollowsTheLanguage()
+    {
+        ListTableProgressBar cell;
+        auto *text = cell.findChild<QLabel *>(QStringLiteral("iconTextLabel"));
+        cell.setCompleted(true);
+        QCOMPARE(text->text(), QStringLiteral("Done"));
+        ShoutingTranslator translator;
+        QVERIFY(QCoreApplication::installTranslator(&translator));
+        QTRY_COMPARE(text->text(), QStringLiteral("DONE"));
+        cell.setFailed(true);
+        QCOMPARE(text->text(), QStringLiteral("FAILED"));
+        QCoreApplication::removeTranslator(&translator);
+        QTRY_COMPARE(text->text(), QStringLiteral("Failed"));
     }
 
     void listWidgetTile()

@@ -15,6 +15,7 @@
 #include "widgetkit/listviewitemdelegate.h"
 #include "widgetkit/listviewthumbnailwidget.h"
 
+#include <QContextMenuEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -259,6 +260,68 @@ private slots:
         view->clearSelection();
         QTest::keyClick(view.get(), Qt::Key_Delete);
         QCOMPARE(removed.size(), 1);
+    }
+
+    void keyboardOpensTheRowMenu_data()
+    {
+        QTest::addColumn<bool>("grid");
+        QTest::addColumn<bool>("menuKey");
+        QTest::newRow("table, Menu key") << false << true;
+        QTest::newRow("table, Shift+F10") << false << false;
+        QTest::newRow("grid, Menu key") << true << true;
+        QTest::newRow("grid, Shift+F10") << true << false;
+    }
+
+    // As a right click does: for the current row, selected alone unless it
+    // is part of the selection; with no current row, the menu of no row.
+    void keyboardOpensTheRowMenu()
+    {
+        QFETCH(bool, grid);
+        QFETCH(bool, menuKey);
+        ListFixtureModel model;
+        fill(model, 6);
+        std::unique_ptr<QAbstractItemView> view;
+        if (grid)
+            view.reset(new ListThumbView);
+        else
+            view.reset(new ListTableView);
+        view->setModel(&model);
+        view->resize(800, 420);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QSignalSpy menus(view.get(), SIGNAL(rightButtonClicked(QPoint, int)));
+        const auto ask = [&] {
+            if (menuKey) {
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+                QApplication::sendEvent(view.get(), &event);
+            } else {
+                QTest::keyClick(view.get(), Qt::Key_F10, Qt::ShiftModifier);
+            }
+        };
+        const auto shownAt = [&](int row) {
+            const QRect rect = view->visualRect(model.index(row, 0));
+            return QRect(view->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+        };
+
+        QItemSelectionModel *selection = view->selectionModel();
+        selection->clearCurrentIndex();
+        ask();
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus.at(0).at(1).toInt(), -1);
+
+        selection->select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(model.index(3, 0), QItemSelectionModel::NoUpdate);
+        ask();
+        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus.at(1).at(1).toInt(), 3);
+        QVERIFY(shownAt(3).contains(menus.at(1).at(0).toPoint()));
+        QCOMPARE(selectedRows(*view), QList<int>{3});
+
+        selection->select(model.index(4, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        ask();
+        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus.at(2).at(1).toInt(), 3);
+        QCOMPARE(selectedRows(*view), (QList<int>{3, 4}));
     }
 
     void removingTheHoveredRowLeavesNoStaleToolBar()
