@@ -9,13 +9,20 @@
 #include "shared/toollocator.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
+#include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 #include <QWidget>
 #include <QWindow>
 
@@ -51,6 +58,8 @@ bool KelApplication::eventFilter(QObject *watched, QEvent *event)
         auto *dialog = qobject_cast<QDialog *>(watched);
         if (dialog && dialog->isWindow() && dialog->isModal() && !qobject_cast<KelDialog *>(dialog)) {
             if (type == QEvent::Show) {
+                if (auto *files = qobject_cast<QFileDialog *>(dialog))
+                    fitFileDialog(files);
                 dialog->raise();
                 dialog->activateWindow();
             } else if (QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr) {
@@ -63,6 +72,49 @@ bool KelApplication::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QApplication::eventFilter(watched, event);
+}
+
+// Qt's own file dialog opens too small to show its columns: it gets a
+// comfortable size once, centred over its window (or its screen).
+void KelApplication::fitFileDialog(QFileDialog *dialog)
+{
+    if (dialog->property("kelFitted").toBool())
+        return;
+    dialog->setProperty("kelFitted", true);
+    const QScreen *screen = dialog->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size = dialog->size().expandedTo(QSize(860, 540)).boundedTo(available.size() * 9 / 10);
+    if (size == dialog->size())
+        return;
+    const QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    QRect frame(QPoint(), size);
+    frame.moveCenter(owner && owner->isVisible() ? owner->geometry().center() : available.center());
+    frame.moveTopLeft(QPoint(qBound(available.left(), frame.left(), qMax(available.left(), available.right() - size.width())),
+                             qBound(available.top(), frame.top(), qMax(available.top(), available.bottom() - size.height()))));
+    dialog->setGeometry(frame);
+    // Once laid out at that size, the name column takes the room the other
+    // columns leave (it can still be resized by hand).
+    QTimer::singleShot(0, dialog, [dialog] {
+        auto *files = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+        if (!files)
+            return;
+        QHeaderView *header = files->header();
+        // Size, type and date as wide as their usual texts.
+        const QFontMetrics metrics(files->font());
+        const QString samples[] = {
+            QStringLiteral("999.9 MiB"), QStringLiteral("MPEG-4 video"),
+            QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat)};
+        int others = 0;
+        for (int section = 1; section < header->count(); ++section) {
+            if (header->isSectionHidden(section))
+                continue;
+            if (section <= 3)
+                header->resizeSection(section, qMax(header->sectionSize(section),
+                                                    metrics.horizontalAdvance(samples[section - 1]) + 24));
+            others += header->sectionSize(section);
+        }
+        header->resizeSection(0, qMax(200, files->viewport()->width() - others));
+    });
 }
 
 KelApplication *KelApplication::instance()

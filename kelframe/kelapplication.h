@@ -8,6 +8,7 @@
 
 class KelPref;
 class KelSingleInstance;
+class QFileDialog;
 class QTranslator;
 
 // The program's application object: single instance per user, translations,
@@ -110,6 +111,7 @@ signals:
     void openUrlRequested(const QString &url);
 
 private:
+    static void fitFileDialog(QFileDialog *dialog);
     void onMessageReceived(const QString &message);
 
     QString m_id;

@@ -512,7 +512,7 @@ void KelMainWindow::retranslate()
     m_helpAction->setText(tr("%1 &Help").arg(name));
     m_aboutAction->setText(tr("&About %1").arg(name));
     m_checkUpdateAction->setText(tr("Check for &Updates..."));
-    m_useShippedToolAction->setText(tr("Use the shipped extractor tool"));
+    m_useShippedToolAction->setText(tr("Use the &shipped extractor tool"));
     m_exitAction->setText(tr("&Quit"));
     m_menuButton->setToolTip(tr("Main Menu"));
     m_menuButton->setAccessibleName(tr("Main Menu"));

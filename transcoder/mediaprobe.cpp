@@ -160,6 +160,20 @@ QList<SubtitleStream> MediaProbe::subtitleStreams() const
     return streams;
 }
 
+double MediaProbe::declaredDuration(const QString &file)
+{
+    if (!AvLibraries::load())
+        return 0.0;
+    AVFormatContext *opened = nullptr;
+    if (KEL_AV(avformat_open_input)(&opened, file.toUtf8().constData(), nullptr, nullptr) < 0)
+        return 0.0;
+    const double seconds = opened->duration == AV_NOPTS_VALUE || opened->duration < 0
+        ? 0.0
+        : double(opened->duration) / AV_TIME_BASE;
+    KEL_AV(avformat_close_input)(&opened);
+    return seconds;
+}
+
 double MediaProbe::duration() const
 {
     if (!context || context->duration == AV_NOPTS_VALUE || context->duration < 0)

@@ -2,6 +2,7 @@
 
 #include "shared/filemediainfo.h"
 #include "transcoder/subtitlestream.h"
+#include "transcoder/transcoderglobal.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +12,7 @@ struct AVFormatContext;
 namespace Kel {
 
 // Reads a media file's container and streams with the FFmpeg libraries.
-class MediaProbe
+class TRANSCODER_EXPORT MediaProbe
 {
 public:
     MediaProbe() = default;
@@ -31,6 +32,9 @@ public:
     QList<SubtitleStream> subtitleStreams() const;
     // The container's duration in seconds; 0 when unknown.
     double duration() const;
+    // The duration file's container declares, in seconds, read from its
+    // header alone (no stream is decoded); 0 when unknown or unreadable.
+    static double declaredDuration(const QString &file);
 
 private:
     AVFormatContext *context = nullptr;

@@ -207,7 +207,7 @@
 <context>
     <name>KelApplication</name>
     <message>
-        <location filename="../kelframe/kelapplication.cpp" line="+228"/>
+        <location filename="../kelframe/kelapplication.cpp" line="+253"/>
         <source>Error</source>
         <translation>Fehler</translation>
     </message>
@@ -281,8 +281,8 @@
     </message>
     <message>
         <location line="+1"/>
-        <source>Use the shipped extractor tool</source>
-        <translation>Mitgeliefertes Extraktionswerkzeug verwenden</translation>
+        <source>Use the &amp;shipped extractor tool</source>
+        <translation>&amp;Mitgeliefertes Extraktionswerkzeug verwenden</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -1123,16 +1123,18 @@
     <name>Tarn::ListTableProgressBar</name>
     <message>
         <location filename="../widgetkit/listtableprogressbar.cpp" line="+120"/>
+        <location line="+53"/>
         <source>Done</source>
         <translation>Fertig</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="-53"/>
+        <location line="+53"/>
         <source>Failed</source>
         <translation>Fehler</translation>
     </message>
     <message>
-        <location line="+63"/>
+        <location line="+13"/>
         <source>%1%</source>
         <translation>%1 %</translation>
     </message>

@@ -6,6 +6,7 @@
 #include "tarncore/download/downloadtask.h"
 #include "tarncore/download/filenaming.h"
 #include "tarncore/settings/settingsmanager.h"
+#include "transcoder/mediaprobe.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -378,6 +379,9 @@ void DownloadItem::onDownloadFinished()
     const QString result = task ? task->getResultFile() : QString();
     if (!result.isEmpty())
         downloadParameters.setDestFile(result);
+    // A page that gives no duration: the file says how long it is.
+    if (mediaInfo.duration <= 0)
+        mediaInfo.duration = qRound64(Kel::MediaProbe::declaredDuration(getDestFile()));
     progress = Kel::Progress();
     setDownloadScheduled(false);
     setStatus(Finished);

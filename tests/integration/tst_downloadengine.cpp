@@ -235,6 +235,8 @@ void TestDownloadEngine::addressToFinishedFile()
     QCOMPARE(watch.seen.last(), DownloadItem::Finished);
     QCOMPARE(item.getTitle(), page.expectedTitle);
     QCOMPARE(item.getProgress(), Kel::Progress());
+    // The page gives no duration: the file's own is shown.
+    QCOMPARE(item.getDuration(), qint64(page.duration));
 
     const QString expected = QStringLiteral("%1/%2[%3].mp4").arg(m_dir, page.expectedTitle, label);
     QCOMPARE(item.getDestFile(), expected);
