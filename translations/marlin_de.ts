@@ -207,7 +207,7 @@
 <context>
     <name>KelApplication</name>
     <message>
-        <location filename="../kelframe/kelapplication.cpp" line="+253"/>
+        <location filename="../kelframe/kelapplication.cpp" line="+280"/>
         <source>Error</source>
         <translation>Fehler</translation>
     </message>
@@ -1271,6 +1271,91 @@ Möchten Sie wirklich beenden?</translation>
     <name>Tarn::PresetTexts</name>
     <message>
         <location filename="../marlin/convertparameters/presettexts.cpp" line="+11"/>
+        <source>iPhone (Compact)</source>
+        <translation>iPhone (kompakt)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Android Phone</source>
+        <translation>Android-Handy</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Android Phone HD</source>
+        <translation>Android-Handy HD</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Basic Phone</source>
+        <translation>Einfaches Handy</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Android Tablet</source>
+        <translation>Android-Tablet</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Android Tablet (720p)</source>
+        <translation>Android-Tablet (720p)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>E-Reader Tablet</source>
+        <translation>E-Reader-Tablet</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>HD TV 720p</source>
+        <translation>HD-TV 720p</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>DVD Player (Xvid AVI)</source>
+        <translation>DVD-Player (Xvid AVI)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>TV USB Stick (PAL)</source>
+        <translation>TV-USB-Stick (PAL)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Web Video 1080p</source>
+        <translation>Webvideo 1080p</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Web Video 720p</source>
+        <translation>Webvideo 720p</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Flash Video (FLV)</source>
+        <translation>Flash-Video (FLV)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>E-mail Attachment</source>
+        <translation>E-Mail-Anhang</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>MP4 Original Size</source>
+        <translation>MP4 Originalgröße</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>MP3 High Quality</source>
+        <translation>MP3 hohe Qualität</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>MP3 Small</source>
+        <translation>MP3 klein</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Phone</source>
         <translation>Smartphone</translation>
     </message>

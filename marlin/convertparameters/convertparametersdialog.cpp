@@ -282,7 +282,7 @@ void ConvertParametersDialog::fillProfiles(const QString &category)
         auto *tile = new ThumbnailListWidgetItem(list);
         // Wider than the plain tile, so that most preset names fit.
         tile->setFixedWidth(TileWidth);
-        tile->setText(profile.name);
+        tile->setText(PresetTexts::translate(profile.name));
         tile->setDescription(presetSummary(profile));
         tile->setProperty("category", category);
         tile->setProperty("profile", profile.name);
@@ -335,7 +335,7 @@ void ConvertParametersDialog::showBrief(const Kel::MediaProfile &profile)
     const QString audioCodec = dict.getFFmpegCodecName(profile.aCodec);
     const QString audioRate = profile.aBitRate > 0 ? tr("%1 Kbps").arg(profile.aBitRate / 1000) : QString();
 
-    ui->briefNameLabel->setText(profile.name);
+    ui->briefNameLabel->setText(PresetTexts::translate(profile.name));
     const QString description = PresetTexts::translate(profile.description);
     ui->descriptionValueLabel->setText(description);
     ui->descriptionValueLabel->setVisible(!description.isEmpty());

@@ -8,6 +8,23 @@ namespace {
 
 // conf/profiles.json, in file order.
 [[maybe_unused]] const char *const shippedTexts[] = {
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "iPhone (Compact)"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Android Phone"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Android Phone HD"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Basic Phone"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Android Tablet"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Android Tablet (720p)"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "E-Reader Tablet"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "HD TV 720p"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "DVD Player (Xvid AVI)"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "TV USB Stick (PAL)"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Web Video 1080p"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Web Video 720p"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Flash Video (FLV)"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "E-mail Attachment"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "MP4 Original Size"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "MP3 High Quality"),
+    QT_TRANSLATE_NOOP("Tarn::PresetTexts", "MP3 Small"),
     QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Phone"),
     QT_TRANSLATE_NOOP("Tarn::PresetTexts", "Tablet"),
     QT_TRANSLATE_NOOP("Tarn::PresetTexts", "TV"),
